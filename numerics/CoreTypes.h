@@ -1,0 +1,20 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+// Zero-based resizable array of doubles. Resizing keeps the prefix and fills new elements with 0.0.
+using RealArray = std::vector<double>;
+
+// The one sampling frequency of the tool, in Hz. Its half, 22050 Hz, is the Nyquist frequency.
+constexpr int SampleRate = 44100;
+
+// Number of points of the frequency grid on which responses are evaluated.
+constexpr int GridPointCount = 950;
+
+// One value per grid point, indexed 1 .. 950; element 0 is never written or read.
+using ResponseCurve = std::array<double, GridPointCount + 1>;
+
+// Frequency in Hz of grid point i (1 .. 950): 2 Hz steps up to 1000 Hz, then 20 Hz steps up to 10 kHz.
+constexpr int GridFrequency(int i) { return i <= 500 ? 2 * i : 20 * i - 9000; }

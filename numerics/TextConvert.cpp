@@ -1,0 +1,100 @@
+#include "numerics/TextConvert.h"
+
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "numerics/Errors.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The text without its surrounding blanks.
+std::string_view Trimmed(const std::string& text) {
+  std::string_view view(text);
+  while (!view.empty() && IsBlank(view.front())) view.remove_prefix(1);
+  while (!view.empty() && IsBlank(view.back())) view.remove_suffix(1);
+  return view;
+}
+
+// Whether the view is a decimal number: [sign] (digits [. [digits]] | . digits) [e [sign] digits].
+bool IsDecimalNumber(std::string_view view) {
+  size_t i = 0;
+  if (i < view.size() && (view[i] == '+' || view[i] == '-')) ++i;
+  size_t mantissaDigits = 0;
+  while (i < view.size() && IsDigit(view[i])) ++i, ++mantissaDigits;
+  if (i < view.size() && view[i] == '.') {
+    ++i;
+    while (i < view.size() && IsDigit(view[i])) ++i, ++mantissaDigits;
+  }
+  if (mantissaDigits == 0) return false;
+  if (i < view.size() && (view[i] == 'e' || view[i] == 'E')) {
+    ++i;
+    if (i < view.size() && (view[i] == '+' || view[i] == '-')) ++i;
+    size_t exponentDigits = 0;
+    while (i < view.size() && IsDigit(view[i])) ++i, ++exponentDigits;
+    if (exponentDigits == 0) return false;
+  }
+  return i == view.size();
+}
+
+}  // namespace
+
+int32_t ParseInteger(const std::string& text) {
+  std::string_view view = Trimmed(text);
+  bool negative = false;
+  if (!view.empty() && (view.front() == '+' || view.front() == '-')) {
+    negative = view.front() == '-';
+    view.remove_prefix(1);
+  }
+  if (view.empty()) throw UserError(Messages::NotInteger(text));
+  int64_t magnitude = 0;
+  for (char c : view) {
+    if (!IsDigit(c)) throw UserError(Messages::NotInteger(text));
+    magnitude = magnitude * 10 + (c - '0');
+    if (magnitude > int64_t{1} << 31) throw UserError(Messages::NotInteger(text));
+  }
+  const int64_t value = negative ? -magnitude : magnitude;
+  if (value > std::numeric_limits<int32_t>::max()) throw UserError(Messages::NotInteger(text));
+  return static_cast<int32_t>(value);
+}
+
+double ParseReal(const std::string& text) {
+  std::string_view view = Trimmed(text);
+  if (!IsDecimalNumber(view)) throw UserError(Messages::NotReal(text));
+  // from_chars takes no leading '+' and, unlike strtod, ignores the process locale.
+  if (view.front() == '+') view.remove_prefix(1);
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value);
+  if (end != view.data() + view.size()) throw UserError(Messages::NotReal(text));
+  if (error == std::errc::result_out_of_range) {
+    // An underflow reads as zero; an overflow is not a finite number.
+    if (std::fabs(value) >= 1.0 || !std::isfinite(value)) throw UserError(Messages::NotReal(text));
+    return value;
+  }
+  if (error != std::errc() || !std::isfinite(value)) throw UserError(Messages::NotReal(text));
+  return value;
+}
+
+std::string FormatGeneral(double value) {
+  if (std::isnan(value)) return "NAN";
+  if (std::isinf(value)) return value > 0 ? "INF" : "-INF";
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+  std::string digits(buffer, result.ptr);
+  const size_t e = digits.find('e');
+  if (e == std::string::npos) return digits;
+  // "1.5e-07" becomes "1.5E-7", "1e+20" becomes "1E20".
+  std::string mantissa = digits.substr(0, e);
+  std::string exponent = digits.substr(e + 1);
+  bool negative = false;
+  if (!exponent.empty() && (exponent[0] == '+' || exponent[0] == '-')) {
+    negative = exponent[0] == '-';
+    exponent.erase(0, 1);
+  }
+  while (exponent.size() > 1 && exponent[0] == '0') exponent.erase(0, 1);
+  return mantissa + "E" + (negative ? "-" : "") + exponent;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+
+#include "numerics/CoreTypes.h"
+
+// The results of the last design: what Calc writes, what the slider handler adjusts and what the
+// graph draws. A fresh instance is the program's start state: every array empty, every integer 0,
+// every curve value 0.0.
+struct DesignState {
+  RealArray LowCoeffs;
+  RealArray MidCoeffs;
+  RealArray HighCoeffs;
+  RealArray SumCoeffs;
+  RealArray ShelfCoeffs;
+  RealArray LowCascade;
+  RealArray MidCascade;
+  RealArray HighCascade;
+  RealArray SumCascade;
+
+  int32_t TotalTaps = 0;
+  int32_t ShelfLength = 0;
+  int32_t CascadeLength = 0;
+  int32_t ShelfCutDb = 0;
+
+  ResponseCurve LowMag{};
+  ResponseCurve MidMag{};
+  ResponseCurve HighMag{};
+  ResponseCurve SumMag{};
+  ResponseCurve LowDb{};
+  ResponseCurve MidDb{};
+  ResponseCurve HighDb{};
+  ResponseCurve SumDb{};
+};
+
+// The largest of three tap counts: a is raised to b if smaller, then the larger of that and c.
+int32_t MaxOfThree(int32_t a, int32_t b, int32_t c);

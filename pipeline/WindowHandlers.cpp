@@ -1,0 +1,59 @@
+#include "pipeline/WindowHandlers.h"
+
+#include <new>
+#include <string>
+
+#include "numerics/Errors.h"
+#include "numerics/TextConvert.h"
+
+void ApplyCoupling(FieldAccess& fields) {
+  if (fields.AdjustChecked()) {
+    fields.SetText(Field::Edit2, fields.Text(Field::Edit5));
+    fields.SetLocked(Field::Edit2, true);
+    fields.SetText(Field::Edit3, fields.Text(Field::Edit4));
+    fields.SetLocked(Field::Edit3, true);
+  } else {
+    fields.SetLocked(Field::Edit2, false);
+    fields.SetLocked(Field::Edit3, false);
+  }
+}
+
+void ApplyShelfSlider(FieldAccess& fields, DesignState& state) {
+  state.ShelfCutDb = 6 - fields.SliderPosition();
+  fields.SetCaption(Caption::LabelShelbDb, "+" + std::to_string(state.ShelfCutDb) + "dB");
+  const int32_t high = ParseInteger(fields.Text(Field::Edit10));
+  const int32_t mid = ParseInteger(fields.Text(Field::Edit9));
+  const int32_t low = ParseInteger(fields.Text(Field::Edit1));
+  const int32_t totalTaps = MaxOfThree(low, mid, high);
+  state.TotalTaps = totalTaps;
+  state.ShelfLength = 1205;
+  if (state.ShelfCutDb > 0) {
+    // Computed in 64 bits: a typed count near the 32-bit limit must not wrap into a negative length.
+    const int64_t cascade = int64_t{state.ShelfLength} + totalTaps - 1;
+    if (cascade > INT32_MAX) throw UserError(Messages::RangeCheck);
+    state.CascadeLength = static_cast<int32_t>(cascade);
+    fields.SetCaption(Caption::Label28, "Total Ntap = " + std::to_string(state.CascadeLength));
+  } else {
+    fields.SetCaption(Caption::Label28, "Total Ntap = " + std::to_string(state.TotalTaps));
+  }
+}
+
+bool RunReported(FieldAccess& fields, const std::function<void()>& handler) {
+  bool completed = false;
+  try {
+    handler();
+    completed = true;
+  } catch (const CommandCancelled&) {
+  } catch (const UserError& error) {
+    fields.SetBusyCursor(false);
+    fields.ShowMessage(error.what());
+  } catch (const std::bad_alloc&) {
+    fields.SetBusyCursor(false);
+    fields.ShowMessage(Messages::RangeCheck);
+  } catch (const std::length_error&) {
+    fields.SetBusyCursor(false);
+    fields.ShowMessage(Messages::RangeCheck);
+  }
+  fields.SetBusyCursor(false);
+  return completed;
+}
