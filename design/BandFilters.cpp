@@ -1,0 +1,90 @@
+#include "design/BandFilters.h"
+
+#include <cmath>
+#include <cstddef>
+
+#include "design/Kaiser.h"
+#include "numerics/Errors.h"
+
+namespace {
+
+constexpr long double Pi = 3.141592653589793238463L;
+constexpr long double TwoPi = 6.283185307179586477L;
+constexpr long double Rate = 44100.0L;
+
+// Calls tap(n, k, w) for n = 0 .. l-1, k = n - l/2, w the window weight, and stores its result.
+template <typename Tap>
+RealArray DesignBand(int l, double beta, Tap tap) {
+  if (l < 0) throw UserError(Messages::RangeCheck);
+  RealArray taps(static_cast<size_t>(l));
+  const int centre = l / 2;
+  for (int n = 0; n < l; ++n) {
+    const long double weight = KaiserWindow(l - 1, n, beta);
+    taps[n] = static_cast<double>(tap(n - centre, weight));
+  }
+  return taps;
+}
+
+void RequireLength(const RealArray& array, int n) {
+  if (array.size() < static_cast<size_t>(n)) throw UserError(Messages::RangeCheck);
+}
+
+}  // namespace
+
+RealArray DesignLowPass(int l, double fl, double beta) {
+  return DesignBand(l, beta, [fl](int k, long double w) -> long double {
+    if (k == 0) return w * 2 * fl / Rate;
+    return std::sin(k * TwoPi * fl / Rate) * w / (k * Pi);
+  });
+}
+
+RealArray DesignBandPass(int l, double fa, double fb, double beta) {
+  const long double width = static_cast<long double>(fb) - fa;
+  const long double centreSum = static_cast<long double>(fb) + fa;
+  return DesignBand(l, beta, [=](int k, long double w) -> long double {
+    if (k == 0) return w * 2 * width / Rate;
+    // A cosine at the band centre times a sine at its half width: the difference of two low-passes.
+    const long double scale = 2 * w / (k * Pi);
+    return scale * std::cos(k * Pi * centreSum / Rate) * std::sin(k * Pi * width / Rate);
+  });
+}
+
+RealArray DesignHighPass(int l, double fh, double beta) {
+  const long double prototype = 1.0L - 2 * static_cast<long double>(fh) / Rate;
+  return DesignBand(l, beta, [prototype](int k, long double w) -> long double {
+    if (k == 0) return w * prototype;
+    const long double sign = (k % 2 == 0) ? 1.0L : -1.0L;
+    return sign * w * std::sin(k * Pi * prototype) / (k * Pi);
+  });
+}
+
+RealArray CentreBand(const RealArray& band, int t) {
+  if (t < 0 || static_cast<size_t>(t) < band.size()) throw UserError(Messages::RangeCheck);
+  RealArray centred(static_cast<size_t>(t), 0.0);
+  const size_t first = static_cast<size_t>(t / 2) - band.size() / 2;
+  for (size_t j = 0; j < band.size(); ++j) centred[first + j] = band[j];
+  return centred;
+}
+
+RealArray SumBands(const RealArray& a, const RealArray& b, const RealArray& c, int n) {
+  if (n < 0) throw UserError(Messages::RangeCheck);
+  RequireLength(a, n);
+  RequireLength(b, n);
+  RequireLength(c, n);
+  RealArray sum(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) sum[i] = static_cast<double>((static_cast<long double>(a[i]) + b[i]) + c[i]);
+  return sum;
+}
+
+void AdjustMidBand(const RealArray& /*low*/, RealArray& mid, const RealArray& /*high*/, const RealArray& s,
+                   int t) {
+  if (t < 0) throw UserError(Messages::RangeCheck);
+  RequireLength(mid, t);
+  RequireLength(s, t);
+  // mid becomes d - low - high, written as mid + d - (low + mid + high) with the sum s.
+  const int centre = t / 2;
+  for (int i = 0; i < t; ++i) {
+    const long double impulse = (i == centre) ? 1.0L : 0.0L;
+    mid[i] = static_cast<double>((static_cast<long double>(mid[i]) + impulse) - s[i]);
+  }
+}

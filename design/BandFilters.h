@@ -1,0 +1,32 @@
+#pragma once
+
+#include "numerics/CoreTypes.h"
+
+// The three crossover bands: ideal impulse responses around the centre tap c = l/2, weighted by a
+// Kaiser window of span l-1 and shape beta. l is the odd, positive tap count; frequencies are in
+// Hz at the fixed 44100 Hz rate and are taken as given (0, above 22050, reversed edges). A count
+// of 1 is a window of span 0 and throws UserError (Messages::InvalidOperation); a negative count
+// throws UserError (Messages::RangeCheck); a count of 0 gives an empty array.
+
+// Low-pass with cutoff fl: l taps.
+RealArray DesignLowPass(int l, double fl, double beta);
+
+// Band-pass from the lower edge fa to the upper edge fb: l taps.
+RealArray DesignBandPass(int l, double fa, double fb, double beta);
+
+// High-pass with cutoff fh, the low-pass at 22050 - fh Hz shifted by (-1)^k: l taps.
+RealArray DesignHighPass(int l, double fh, double beta);
+
+// The band in the middle of t elements (centre tap at t/2), zeros around it; t >= band.size().
+// Throws UserError (Messages::RangeCheck) for a t that is negative or shorter than the band.
+RealArray CentreBand(const RealArray& band, int t);
+
+// Element-wise (a[i] + b[i]) + c[i] for i = 0 .. n-1. Throws UserError (Messages::RangeCheck) for
+// a negative n or an array shorter than n.
+RealArray SumBands(const RealArray& a, const RealArray& b, const RealArray& c, int n);
+
+// The "adjust coefficient" step: mid[i] = (mid[i] + d[i]) - s[i] with d the unit impulse at t/2 and
+// s the sum of the three centred bands, so that low + mid + high becomes a pure delay. low and high
+// are left as they are. Throws UserError (Messages::RangeCheck), mid untouched, for a negative t or
+// a mid or s shorter than t.
+void AdjustMidBand(const RealArray& low, RealArray& mid, const RealArray& high, const RealArray& s, int t);
