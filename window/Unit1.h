@@ -1,0 +1,174 @@
+#pragma once
+
+#include <QImage>
+#include <QMainWindow>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "display/Graph.h"
+#include "pipeline/DesignState.h"
+#include "pipeline/Fields.h"
+
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QSlider;
+class QtImageCanvas;
+
+// The picture control of the graph: shows its QImage again on every repaint, nothing before the
+// first drawing.
+class ImageControl : public QWidget {
+ public:
+  explicit ImageControl(QWidget* parent);
+  QImage& Picture() { return picture_; }
+  bool HasPicture() const { return drawn_; }
+  void MarkDrawn();
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QImage picture_;
+  bool drawn_ = false;
+};
+
+// The window's client area, 788 x 599. It paints the axis-label layer that the renderer draws into,
+// so that labels survive every repaint.
+class ClientArea : public QWidget {
+ public:
+  explicit ClientArea(QWidget* parent);
+  QImage& LabelLayer() { return labelLayer_; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+
+ private:
+  QImage labelLayer_;
+};
+
+// The one main window: every control of the layout under its own name, the handlers of its events,
+// and the window side of the commands (FieldAccess).
+class TForm1 : public QMainWindow, public FieldAccess {
+ public:
+  // Receives every message the window would show in its message box.
+  using MessageSink = std::function<void(const std::string&)>;
+
+  explicit TForm1(DesignState& state, QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Replaces the modal message box (tests capture the text instead of blocking); empty restores it.
+  void SetMessageSink(MessageSink sink) { messageSink_ = std::move(sink); }
+
+  ClientArea* Client() const { return client_; }
+  DesignState& State() const { return state_; }
+
+  // Event handlers.
+  void FormCreate();
+  void FormDestroy();
+  void Button1Click();
+  void Button5Click();
+  void CheckBox1Click();
+  void CheckBox2Click();
+  void CheckBox3Click();
+  void TrackBarShelbGainChange();
+
+  // FieldAccess
+  std::string Text(Field field) const override;
+  void SetText(Field field, const std::string& text) override;
+  void SetLocked(Field field, bool locked) override;
+  bool Locked(Field field) const override;
+  bool AdjustChecked() const override;
+  int SliderPosition() const override;
+  std::string CaptionText(Caption caption) const override;
+  void SetCaption(Caption caption, const std::string& text) override;
+  void ShowMessage(const std::string& text) override;
+  void SetBusyCursor(bool busy) override;
+  void Redraw() override;
+
+  // Heading and command button.
+  QLabel* Label6;
+  QPushButton* Button1;
+  // Shelving frame.
+  QFrame* Bevel1;
+  QLabel* Label25;
+  QLabel* LabelShelbDb;
+  QSlider* TrackBarShelbGain;
+  QLabel* Image2;
+  QLabel* Label26;
+  QLineEdit* EditShelbL;
+  QLabel* Label24;
+  QLabel* Label27;
+  QLineEdit* EditShelbH;
+  QLabel* Label22;
+  QLabel* Label28;
+  // Crossover frame.
+  QFrame* Bevel5;
+  QLabel* Label13;
+  QLabel* Label7;
+  QLabel* Label2;
+  QLabel* Label1;
+  QLabel* Label3;
+  QLineEdit* Edit2;
+  QLabel* Label19;
+  QLineEdit* Edit1;
+  QLabel* Label9;
+  QLineEdit* Edit5;
+  QLineEdit* Edit4;
+  QLabel* Label14;
+  QLineEdit* Edit9;
+  QLabel* Label4;
+  QLineEdit* Edit3;
+  QLabel* Label15;
+  QLineEdit* Edit10;
+  QCheckBox* CheckBox3;
+  // Length-estimate frame.
+  QFrame* Bevel6;
+  QLabel* Label23;
+  QLabel* Label12;
+  QLabel* Label8;
+  QLineEdit* Edit6;
+  QLabel* Label5;
+  QLabel* Label16;
+  QLineEdit* Edit7;
+  QLabel* Label10;
+  QLabel* Label17;
+  QLineEdit* Edit8;
+  QLabel* Label11;
+  QLabel* Label18;
+  QLabel* Label20;
+  QPushButton* Button5;
+  // Graph and bottom row.
+  ImageControl* Image1;
+  QLabel* Label21;
+  QGroupBox* GroupBox1;
+  QCheckBox* CheckBox1;
+  QCheckBox* CheckBox2;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  void CreateControls();
+  void SetTabOrder();
+  QLineEdit* EditOf(Field field) const;
+  QLabel* LabelOf(Caption caption) const;
+
+  DesignState& state_;
+  ClientArea* client_;
+  std::unique_ptr<QtImageCanvas> imageCanvas_;
+  std::unique_ptr<QtImageCanvas> windowCanvas_;
+  std::unique_ptr<GraphHost> graphHost_;
+  MessageSink messageSink_;
+  bool busy_ = false;
+  bool centred_ = false;
+};
+
+// The program's one window, alive while the event loop runs.
+extern TForm1* Form1;
+
+// The face of every control: the designed Japanese face where installed, else IPA P Gothic.
+QString WindowFontFamily();
