@@ -1,7 +1,218 @@
 #include "pipeline/Commands.h"
 
-#include "numerics/Errors.h"
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <string>
 
-// Interim definitions until the command pipeline lands.
-void CalcCommand(FieldAccess&, DesignState&) { throw UserError("Calc is not available yet"); }
-void LengthEstimateCommand(FieldAccess&) { throw UserError("The length estimate is not available yet"); }
+#include "design/BandFilters.h"
+#include "design/Kaiser.h"
+#include "design/Shelf.h"
+#include "display/Response.h"
+#include "numerics/Convolution.h"
+#include "numerics/Errors.h"
+#include "numerics/FloatingPoint.h"
+#include "numerics/TextConvert.h"
+
+namespace {
+
+constexpr long double cPi = 3.141592653589793238462643383279502884L;
+
+// A negative count is the array layer's range error, and so is a count above the tap limit,
+// refused before any memory is asked for.
+void CheckTapCount(int32_t count) {
+  if (count < 0 || count > MaxTapCount) throw UserError(Messages::RangeCheck);
+}
+
+void SizeTapArray(RealArray& array, int32_t count) {
+  CheckTapCount(count);
+  array.resize(static_cast<size_t>(count));
+}
+
+// ShelfLength + taps - 1 in 64 bits, refused when it leaves the 32-bit range of the lengths.
+int32_t CascadeLengthOf(int32_t shelfLength, int32_t totalTaps) {
+  const int64_t length = int64_t{shelfLength} + totalTaps - 1;
+  if (length < 0 || length > std::numeric_limits<int32_t>::max()) throw UserError(Messages::RangeCheck);
+  return static_cast<int32_t>(length);
+}
+
+// "%5.6f" without the process locale: fixed notation, six decimals, '.' as the point. The width of
+// five never pads, since the shortest such text, "0.000000", is already longer.
+std::string FormatCMax(double value) {
+  char buffer[400];  // the largest double has 309 integer digits
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+  if (result.ec != std::errc()) RaiseOverflow();
+  return std::string(buffer, result.ptr);
+}
+
+// A crossover field: an integer text, used as a frequency in Hz.
+double ReadFrequency(const FieldAccess& fields, Field field) {
+  return static_cast<double>(ParseInteger(fields.Text(field)));
+}
+
+}  // namespace
+
+NormalizedTaps NormalizeTapCount(FieldAccess& fields, Field field) {
+  const int32_t typed = ParseInteger(fields.Text(field));
+  // Truncating division keeps the result inside 32 bits for every typed value.
+  const int32_t count = (typed / 2) * 2 + 1;
+  fields.SetText(field, std::to_string(count));
+  return {count, count / 2};
+}
+
+double ComputeCMax(const DesignState& state) {
+  double cMax = 0.0;
+  for (int i = 1; i <= GridPointCount; ++i) {
+    if (state.LowMag[i] > cMax) cMax = state.LowMag[i];
+    if (state.MidMag[i] > cMax) cMax = state.MidMag[i];
+    if (state.HighMag[i] > cMax) cMax = state.HighMag[i];
+  }
+  return cMax;
+}
+
+void CalcCommand(FieldAccess& fields, DesignState& state) {
+  // The shelving corners: the ramp needs f1 >= 40 Hz and at least an octave up to f2.
+  double f1 = ParseReal(fields.Text(Field::EditShelbL));
+  if (f1 < 40) {
+    fields.ShowMessage(Messages::ShelfF1TooLow);
+    fields.SetText(Field::EditShelbL, "40");
+    return;
+  }
+  double f2 = ParseReal(fields.Text(Field::EditShelbH));
+  // An f1 beyond half the double range has no doubled value to propose; that is an overflow.
+  const double lowestF2 = CheckFinite(2.0 * f1);
+  if (lowestF2 > f2) {
+    fields.ShowMessage(Messages::ShelfF2TooLow);
+    fields.SetText(Field::EditShelbH, FormatGeneral(lowestF2));
+    return;
+  }
+
+  fields.SetBusyCursor(true);
+
+  const NormalizedTaps low = NormalizeTapCount(fields, Field::Edit1);
+  const NormalizedTaps mid = NormalizeTapCount(fields, Field::Edit9);
+  const NormalizedTaps high = NormalizeTapCount(fields, Field::Edit10);
+  state.TotalTaps = MaxOfThree(low.count, mid.count, high.count);
+  const int32_t totalTaps = state.TotalTaps;
+
+  // All four crossover texts are parsed, even those that coupling then overrides.
+  double lowCutHz = ReadFrequency(fields, Field::Edit2);
+  const double midLowHz = ReadFrequency(fields, Field::Edit5);
+  const double midHighHz = ReadFrequency(fields, Field::Edit4);
+  double highCutHz = ReadFrequency(fields, Field::Edit3);
+  if (fields.AdjustChecked()) {
+    lowCutHz = midLowHz;
+    highCutHz = midHighHz;
+  }
+
+  SizeTapArray(state.LowCoeffs, totalTaps);
+  SizeTapArray(state.MidCoeffs, totalTaps);
+  SizeTapArray(state.HighCoeffs, totalTaps);
+  // The bands' own arrays are made by their designs; their counts are refused here already.
+  CheckTapCount(low.count);
+  CheckTapCount(mid.count);
+  CheckTapCount(high.count);
+
+  state.ShelfLength = ShelfLength;
+  state.ShelfCoeffs.resize(ShelfLength);
+  f1 = ParseReal(fields.Text(Field::EditShelbL));
+  f2 = ParseReal(fields.Text(Field::EditShelbH));
+  state.ShelfCutDb = 6 - fields.SliderPosition();
+  // Designed on every press, also when the cut is 0 dB and the shelf is not used.
+  DesignShelf(f1, f2, state.ShelfCutDb, state.ShelfCoeffs);
+
+  const double beta = KaiserBeta(ParseReal(fields.Text(Field::Edit8)));
+  {
+    // The bands' own arrays live only until they are centred.
+    const RealArray lowBand = DesignLowPass(low.count, lowCutHz, beta);
+    const RealArray midBand = DesignBandPass(mid.count, midLowHz, midHighHz, beta);
+    const RealArray highBand = DesignHighPass(high.count, highCutHz, beta);
+    state.LowCoeffs = CentreBand(lowBand, totalTaps);
+    state.MidCoeffs = CentreBand(midBand, totalTaps);
+    state.HighCoeffs = CentreBand(highBand, totalTaps);
+  }
+  {
+    const RealArray bandSum = SumBands(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, totalTaps);
+    if (fields.AdjustChecked()) AdjustMidBand(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, bandSum, totalTaps);
+  }
+
+  state.SumCoeffs.resize(static_cast<size_t>(totalTaps));
+  state.CascadeLength = CascadeLengthOf(state.ShelfLength, totalTaps);
+  const int32_t cascadeLength = state.CascadeLength;
+  // Bounded by the tap limit checked above, so these stay within what a Calc may ask for.
+  state.LowCascade.resize(static_cast<size_t>(cascadeLength));
+  state.MidCascade.resize(static_cast<size_t>(cascadeLength));
+  state.HighCascade.resize(static_cast<size_t>(cascadeLength));
+  state.SumCascade.resize(static_cast<size_t>(cascadeLength));
+
+  if (state.ShelfCutDb < 1) {
+    state.SumCoeffs = SumBands(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, totalTaps);
+    EvaluateResponse(state.LowCoeffs, state.LowMag, state.LowDb, totalTaps);
+    EvaluateResponse(state.MidCoeffs, state.MidMag, state.MidDb, totalTaps);
+    EvaluateResponse(state.HighCoeffs, state.HighMag, state.HighDb, totalTaps);
+    EvaluateResponse(state.SumCoeffs, state.SumMag, state.SumDb, totalTaps);
+  } else {
+    const double* shelf = state.ShelfCoeffs.data();
+    ConvolveReal(state.LowCoeffs.data(), totalTaps, shelf, state.ShelfLength, state.LowCascade.data(), cascadeLength);
+    ConvolveReal(state.MidCoeffs.data(), totalTaps, shelf, state.ShelfLength, state.MidCascade.data(), cascadeLength);
+    ConvolveReal(state.HighCoeffs.data(), totalTaps, shelf, state.ShelfLength, state.HighCascade.data(),
+                 cascadeLength);
+    state.SumCascade = SumBands(state.LowCascade, state.MidCascade, state.HighCascade, cascadeLength);
+    EvaluateResponse(state.LowCascade, state.LowMag, state.LowDb, cascadeLength);
+    EvaluateResponse(state.MidCascade, state.MidMag, state.MidDb, cascadeLength);
+    EvaluateResponse(state.HighCascade, state.HighMag, state.HighDb, cascadeLength);
+    EvaluateResponse(state.SumCascade, state.SumMag, state.SumDb, cascadeLength);
+  }
+
+  fields.SetCaption(Caption::Label21, "振幅係数の最大値：CMax = " + FormatCMax(ComputeCMax(state)));
+
+  // The total length by the slider's rule, from the tap fields as they now stand.
+  const int32_t highTyped = ParseInteger(fields.Text(Field::Edit10));
+  const int32_t midTyped = ParseInteger(fields.Text(Field::Edit9));
+  const int32_t lowTyped = ParseInteger(fields.Text(Field::Edit1));
+  state.TotalTaps = MaxOfThree(lowTyped, midTyped, highTyped);
+  state.ShelfLength = ShelfLength;
+  if (state.ShelfCutDb > 0) {
+    state.CascadeLength = CascadeLengthOf(state.ShelfLength, state.TotalTaps);
+    fields.SetCaption(Caption::Label28, "Total Ntap = " + std::to_string(state.CascadeLength));
+  } else {
+    fields.SetCaption(Caption::Label28, "Total Ntap = " + std::to_string(state.TotalTaps));
+  }
+
+  fields.Redraw();
+}
+
+void LengthEstimateCommand(FieldAccess& fields) {
+  const double passHz = ParseReal(fields.Text(Field::Edit6));
+  const double stopHz = ParseReal(fields.Text(Field::Edit7));
+  const double attenuationDb = ParseReal(fields.Text(Field::Edit8));
+
+  // The mean in extended precision cannot overflow; one that no 64-bit integer holds cannot be
+  // truncated, an invalid operation raised before either label changes.
+  const long double cutoffHz = std::trunc((static_cast<long double>(passHz) + stopHz) / 2);
+  if (!(cutoffHz >= -0x1p63L && cutoffHz < 0x1p63L)) RaiseInvalidOperation();
+  fields.SetCaption(Caption::Label18, "CutOff     ：" + std::to_string(static_cast<int64_t>(cutoffHz)) + "Hz");
+
+  // Kaiser's length formula: N = (A - 8) / (2.285 * transition width in radians per sample) + 1.
+  const double passOmega = static_cast<double>(passHz / 22050.0L * cPi);
+  const double stopOmega = static_cast<double>(stopHz / 22050.0L * cPi);
+  const double transition = std::fabs(passOmega - stopOmega);
+  const long double excessDb = static_cast<long double>(attenuationDb) - 8;
+  const long double width = 2.285L * transition;
+  if (width == 0) {
+    if (excessDb == 0) RaiseInvalidOperation();
+    RaiseZeroDivide();
+  }
+  const double estimate = CheckFinite(static_cast<double>(excessDb / width));
+
+  // N is held in 32 bits like every tap count: a value outside the 64-bit range cannot be truncated
+  // at all, one outside the 32-bit range (or whose odd successor is) fails the range check.
+  const long double taps = std::trunc(static_cast<long double>(estimate) + 1);
+  if (!(taps >= -0x1p63L && taps < 0x1p63L)) RaiseInvalidOperation();
+  const int64_t n = static_cast<int64_t>(taps);
+  const int64_t ideal = n % 2 != 0 ? n + 2 : n + 1;
+  if (n < std::numeric_limits<int32_t>::min() || ideal > std::numeric_limits<int32_t>::max()) {
+    throw UserError(Messages::RangeCheck);
+  }
+  fields.SetCaption(Caption::Label20, "Ideal Taps： " + std::to_string(ideal));
+}
