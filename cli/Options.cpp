@@ -1,0 +1,171 @@
+#include "cli/Options.h"
+
+#include <string_view>
+
+#include "numerics/Errors.h"
+#include "numerics/TextConvert.h"
+
+namespace {
+
+struct FieldOption {
+  std::string_view name;
+  Field field;
+  std::string_view valueName;
+  std::string_view role;
+};
+
+// The design options map one-to-one onto the window's fields.
+constexpr FieldOption DesignOptions[] = {
+    {"--low-taps", Field::Edit1, "N", "low band tap count"},
+    {"--mid-taps", Field::Edit9, "N", "mid band tap count"},
+    {"--high-taps", Field::Edit10, "N", "high band tap count"},
+    {"--low-cut", Field::Edit2, "HZ", "low band cutoff (mid band lower edge while adjusting)"},
+    {"--mid-low", Field::Edit5, "HZ", "mid band lower edge"},
+    {"--mid-high", Field::Edit4, "HZ", "mid band upper edge"},
+    {"--high-cut", Field::Edit3, "HZ", "high band cutoff (mid band upper edge while adjusting)"},
+    {"--shelf-f1", Field::EditShelbL, "HZ", "lower shelving corner f1"},
+    {"--shelf-f2", Field::EditShelbH, "HZ", "upper shelving corner f2"},
+    {"--attenuation", Field::Edit8, "DB", "stop-band attenuation"},
+};
+
+constexpr FieldOption EstimateOptions[] = {
+    {"--pass", Field::Edit6, "HZ", "pass-band edge"},
+    {"--stop", Field::Edit7, "HZ", "stop-band edge"},
+    {"--attenuation", Field::Edit8, "DB", "stop-band attenuation"},
+};
+
+constexpr std::string_view ShelfCutOption = "--shelf-cut";
+constexpr int MaxShelfCutDb = 6;
+
+template <size_t Count>
+const FieldOption* FindOption(const FieldOption (&options)[Count], std::string_view name) {
+  for (const FieldOption& option : options) {
+    if (option.name == name) return &option;
+  }
+  return nullptr;
+}
+
+std::string OptionLines(std::string_view command) {
+  std::string text;
+  auto line = [&text](std::string_view left, const std::string& right) {
+    std::string padded(left);
+    padded.resize(24, ' ');
+    text += "  " + padded + right + "\n";
+  };
+  auto fieldLines = [&](const auto& options) {
+    for (const FieldOption& option : options) {
+      line(std::string(option.name) + " " + std::string(option.valueName),
+           std::string(option.role) + ", " + FieldName(option.field) + " (\"" + DefaultText(option.field) + "\")");
+    }
+  };
+  if (command == "design") {
+    fieldLines(DesignOptions);
+    line("--adjust, --no-adjust", "\"adjust coefficient\", CheckBox3 (ticked)");
+    line(std::string(ShelfCutOption) + " N", "shelving cut in dB, 0 .. 6 (0); the slider at position 6 - N");
+  } else {
+    fieldLines(EstimateOptions);
+  }
+  line("--json", "print the fields, labels, design state and grid as one JSON object");
+  return text;
+}
+
+}  // namespace
+
+std::string UsageSummary() {
+  return "Usage: firxover-cli design [options] [--json]\n"
+         "       firxover-cli estimate [--pass HZ] [--stop HZ] [--attenuation DB] [--json]\n"
+         "       firxover-cli --help | --version\n";
+}
+
+std::string HelpText() {
+  return UsageSummary() +
+         "\nRuns the crossover Calc or the Kaiser length estimate of the window without it. Each option\n"
+         "value is taken as the text of its field, so it is read and checked as the window reads it.\n"
+         "\ndesign: the three-way crossover; prints CMax and the total length.\n" +
+         OptionLines("design") +
+         "\nestimate: the Kaiser length estimate; prints the cutoff and the recommended taps.\n" +
+         OptionLines("estimate") +
+         "\nExit status: 0 done, 1 the command reported an error (its message on stderr),"
+         " 2 a usage error.\n";
+}
+
+ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
+  ParsedCommandLine parsed;
+  CliRequest& request = parsed.request;
+  auto fail = [&parsed](const std::string& message) {
+    parsed.usageError = message;
+    return parsed;
+  };
+
+  if (argc < 2) return fail("no command given");
+  const std::string_view word = argv[1];
+  if (word == "--help" || word == "-h") {
+    request.command = CliCommand::Help;
+    return parsed;
+  }
+  if (word == "--version") {
+    request.command = CliCommand::Version;
+    return parsed;
+  }
+  if (word == "design") {
+    request.command = CliCommand::Design;
+  } else if (word == "estimate") {
+    request.command = CliCommand::Estimate;
+  } else {
+    return fail("unknown command '" + std::string(word) + "'");
+  }
+
+  for (int i = 2; i < argc; ++i) {
+    const std::string_view argument = argv[i];
+    if (argument.size() < 3 || argument.substr(0, 2) != "--") {
+      return fail("unexpected argument '" + std::string(argument) + "'");
+    }
+    const size_t equals = argument.find('=');
+    const std::string_view name = argument.substr(0, equals);
+    const bool inlineValue = equals != std::string_view::npos;
+
+    const bool isFlag = name == "--json" || name == "--help" || name == "--version" ||
+                        (request.command == CliCommand::Design && (name == "--adjust" || name == "--no-adjust"));
+    if (isFlag) {
+      if (inlineValue) return fail("option " + std::string(name) + " takes no value");
+      if (name == "--json") request.json = true;
+      if (name == "--help") request.command = CliCommand::Help;
+      if (name == "--version") request.command = CliCommand::Version;
+      if (name == "--adjust") request.adjustChecked = true;
+      if (name == "--no-adjust") request.adjustChecked = false;
+      if (name == "--help" || name == "--version") return parsed;
+      continue;
+    }
+
+    const FieldOption* option = request.command == CliCommand::Design ? FindOption(DesignOptions, name)
+                                                                      : FindOption(EstimateOptions, name);
+    const bool isShelfCut = request.command == CliCommand::Design && name == ShelfCutOption;
+    if (option == nullptr && !isShelfCut) {
+      return fail("unknown option '" + std::string(name) + "' for " + std::string(word));
+    }
+    std::string value;
+    if (inlineValue) {
+      value = std::string(argument.substr(equals + 1));
+    } else if (i + 1 < argc) {
+      value = argv[++i];
+    } else {
+      return fail("option " + std::string(name) + " needs a value");
+    }
+
+    if (option != nullptr) {
+      request.texts.emplace_back(option->field, value);
+      continue;
+    }
+    int cutDb = -1;
+    try {
+      cutDb = ParseInteger(value);
+    } catch (const UserError&) {
+    }
+    if (cutDb < 0 || cutDb > MaxShelfCutDb) {
+      return fail("option " + std::string(ShelfCutOption) + " takes a whole number of dB from 0 to 6, not '" +
+                  value + "'");
+    }
+    request.shelfCutDb = cutDb;
+  }
+  return parsed;
+}

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "pipeline/Fields.h"
+
+enum class CliCommand { Design, Estimate, Help, Version };
+
+// One command line, read but not yet run. Field values are kept as the texts the user typed, so
+// that the commands parse them exactly as they parse the window's fields.
+struct CliRequest {
+  CliCommand command = CliCommand::Help;
+  std::vector<std::pair<Field, std::string>> texts;  // in the order given; a later one wins
+  std::optional<bool> adjustChecked;                 // CheckBox3
+  std::optional<int> shelfCutDb;                     // 0 .. 6, the slider at position 6 - cut
+  bool json = false;
+};
+
+struct ParsedCommandLine {
+  CliRequest request;
+  std::string usageError;  // empty when the command line is well formed
+};
+
+// Reads argv[1 ..]: the command word, then "--name value" or "--name=value" options. A value is taken
+// as it stands, even when it begins with '-'.
+ParsedCommandLine ParseCommandLine(int argc, const char* const* argv);
+
+// The full help text, and the short reminder printed after a usage error.
+std::string HelpText();
+std::string UsageSummary();
