@@ -150,6 +150,34 @@ class WindowGraphHost : public GraphHost {
 
 }  // namespace
 
+// The window surface of the axis labels. A redraw draws every label of the current axis modes, so the
+// layer is cleared when the first of them arrives: labels of the other mode leave no remnants where
+// the substitute face's blanks are narrower than the designed face's, and a redraw that stops before
+// its labels leaves the previous ones standing.
+class LabelLayerCanvas : public Canvas {
+ public:
+  LabelLayerCanvas(QImage& layer, const QFont& font) : layer_(layer), canvas_(layer, font) {}
+  void BeginRedraw() { clearPending_ = true; }
+  void SetPenColor(Colour colour) override { canvas_.SetPenColor(colour); }
+  void SetPenStyle(PenStyle style) override { canvas_.SetPenStyle(style); }
+  void SetBrushColor(Colour colour) override { canvas_.SetBrushColor(colour); }
+  void MoveTo(int x, int y) override { canvas_.MoveTo(x, y); }
+  void LineTo(int x, int y) override { canvas_.LineTo(x, y); }
+  void Rectangle(int x1, int y1, int x2, int y2) override { canvas_.Rectangle(x1, y1, x2, y2); }
+  void TextOut(int x, int y, const std::string& text) override {
+    if (clearPending_) {
+      layer_.fill(Qt::transparent);
+      clearPending_ = false;
+    }
+    canvas_.TextOut(x, y, text);
+  }
+
+ private:
+  QImage& layer_;
+  QtImageCanvas canvas_;
+  bool clearPending_ = false;
+};
+
 QString WindowFontFamily() {
   return QFontDatabase::families().contains(DesignedFace) ? DesignedFace : SubstituteFace;
 }
@@ -196,9 +224,8 @@ TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state
   SetTabOrder();
 
   imageCanvas_ = std::make_unique<QtImageCanvas>(Image1->Picture(), PixelFont(FontPixels));
-  windowCanvas_ = std::make_unique<QtImageCanvas>(client_->LabelLayer(), PixelFont(FontPixels));
-  const QColor face = ButtonFace();
-  windowCanvas_->SetBrushColor(static_cast<Colour>(face.red() | face.green() << 8 | face.blue() << 16));
+  windowCanvas_ = std::make_unique<LabelLayerCanvas>(client_->LabelLayer(), PixelFont(FontPixels));
+  windowCanvas_->SetBrushColor(FromQColor(ButtonFace()));
   graphHost_ = std::make_unique<WindowGraphHost>(*this);
   setFixedSize(sizeHint());
   FormCreate();
@@ -432,6 +459,7 @@ void TForm1::Redraw() {
                            state_.LowDb,  state_.MidDb,  state_.HighDb,  state_.SumDb};
   Image1->MarkDrawn();
   client_->update();
+  windowCanvas_->BeginRedraw();
   RedrawGraph(*imageCanvas_, *windowCanvas_, curves, *graphHost_);
   Image1->update();
   client_->update();

@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSlider;
+class LabelLayerCanvas;
 class QtImageCanvas;
 
 // The picture control of the graph: shows its QImage again on every repaint, nothing before the
@@ -160,7 +161,7 @@ class TForm1 : public QMainWindow, public FieldAccess {
   DesignState& state_;
   ClientArea* client_;
   std::unique_ptr<QtImageCanvas> imageCanvas_;
-  std::unique_ptr<QtImageCanvas> windowCanvas_;
+  std::unique_ptr<LabelLayerCanvas> windowCanvas_;
   std::unique_ptr<GraphHost> graphHost_;
   MessageSink messageSink_;
   bool busy_ = false;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QSlider>
 #include <QtTest>
+#include <cmath>
 
 #include "pipeline/DesignState.h"
 #include "window/Unit1.h"
@@ -257,6 +258,119 @@ class WindowTest : public QObject {
     QCOMPARE(state_->TotalTaps, 901);
     QCOMPARE(state_->CascadeLength, 2105);
     QVERIFY(QApplication::overrideCursor() == nullptr);
+  }
+
+  void axisCheckBoxesRedrawTheGraph_data() {
+    QTest::addColumn<bool>("logFrequency");
+    QTest::addColumn<bool>("logAmplitude");
+    QTest::addColumn<int>("redMarkerX");
+    QTest::addColumn<int>("blueMarkerX");
+    QTest::addColumn<QString>("picture");
+    QTest::newRow("linear frequency, dB") << false << true << 20 << 136 << "window-linear-db.png";
+    QTest::newRow("linear frequency, linear amplitude") << false << false << 20 << 136 << "window-linear-linear.png";
+    QTest::newRow("log frequency, linear amplitude") << true << false << 335 << 522 << "window-log-linear.png";
+  }
+
+  void axisCheckBoxesRedrawTheGraph() {
+    QFETCH(bool, logFrequency);
+    QFETCH(bool, logAmplitude);
+    QFETCH(int, redMarkerX);
+    QFETCH(int, blueMarkerX);
+    QFETCH(QString, picture);
+    if (!logFrequency) form_->CheckBox1->click();
+    if (!logAmplitude) form_->CheckBox2->click();
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(form_->Image1->HasPicture());
+    const QImage& image = form_->Image1->Picture();
+    QCOMPARE(image.size(), QSize(681, 337));
+    QCOMPARE(image.pixelColor(redMarkerX, 10), QColor(Qt::red));
+    QCOMPARE(image.pixelColor(blueMarkerX, 10), QColor(Qt::blue));
+    QCOMPARE(image.pixelColor(0, 0), QColor(Qt::black));  // the frame
+    QCOMPARE(image.pixelColor(redMarkerX + 3, 20), QColor(Qt::white));
+    int blackInGridRow = 0;
+    for (int x = 350; x < 450; ++x) blackInGridRow += image.pixelColor(x, 57) == QColor(Qt::black);
+    QVERIFY(blackInGridRow >= 45 && blackInGridRow <= 55);  // dotted: every other pixel
+    // The axis labels stand on the window's own surface, left of and below the image.
+    const QImage& labels = form_->Client()->LabelLayer();
+    auto inked = [&labels](QRect area) {
+      for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+          if (qGray(labels.pixel(x, y)) < 100 && qAlpha(labels.pixel(x, y)) == 255) return true;
+      return false;
+    };
+    QVERIFY(inked(QRect(46, 537, 20, 12)));   // "10Hz" or "0Hz "
+    QVERIFY(inked(QRect(717, 537, 40, 12)));  // "10000Hz"
+    QVERIFY(inked(QRect(31, 251, 20, 12)));   // " 1.0 " or "0dB "
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(form_->grab().save(QDir(QCoreApplication::applicationDirPath()).filePath(picture)));
+  }
+
+  void redrawAfterABadMarkerStartsBlack_data() {
+    QTest::addColumn<QString>("field");
+    QTest::newRow("Edit5") << "Edit5";
+    QTest::newRow("Edit4") << "Edit4";
+  }
+
+  void redrawAfterABadMarkerStartsBlack() {
+    QFETCH(QString, field);
+    auto* edit = form_->findChild<QLineEdit*>(field);
+    edit->setText("1,5");
+    form_->CheckBox1->click();
+    QCOMPARE(messages_, QStringList{QString::fromUtf8("'1,5' は浮動小数点数ではありません")});
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    edit->setText(field == "Edit5" ? "300" : "2000");
+    form_->CheckBox1->click();
+    QCOMPARE(messages_.size(), 1);
+    QCOMPARE(form_->Image1->Picture().pixelColor(0, 0), QColor(Qt::black));
+    QCOMPARE(form_->Image1->Picture().pixelColor(680, 336), QColor(Qt::black));
+  }
+
+  void calcWithTheDefaults() {
+    form_->Button1->click();
+    QCOMPARE(messages_, QStringList{});
+    QCOMPARE(form_->Label21->text(), QString::fromUtf8("振幅係数の最大値：CMax = 1.000000"));
+    QCOMPARE(form_->Label28->text(), QString("Total Ntap = 901"));
+    QCOMPARE(state_->TotalTaps, 901);
+    QCOMPARE(state_->ShelfCutDb, 0);
+    QVERIFY(std::abs(state_->SumMag[500] - 1.0) < 1e-9);
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(form_->grab().save(QDir(QCoreApplication::applicationDirPath()).filePath("window-calc.png")));
+  }
+
+  void calcWithTheSliderAtTheTop() {
+    form_->TrackBarShelbGain->setValue(0);
+    form_->Edit1->setText("900");
+    form_->Button1->click();
+    QCOMPARE(messages_, QStringList{});
+    QCOMPARE(form_->Edit1->text(), QString("901"));
+    QCOMPARE(form_->LabelShelbDb->text(), QString("+6dB"));
+    QCOMPARE(form_->Label28->text(), QString("Total Ntap = 2105"));
+    QCOMPARE(state_->CascadeLength, 2105);
+    QVERIFY(std::abs(state_->SumMag[950] - 0.5011872) < 1e-3);  // the shelf alone
+    QVERIFY(form_->grab().save(QDir(QCoreApplication::applicationDirPath()).filePath("window-calc-shelf.png")));
+  }
+
+  void calcThatFailsShowsTheMessageAndRestoresTheCursor() {
+    form_->EditShelbL->setText("39.99");
+    form_->Button1->click();
+    QCOMPARE(messages_, QStringList{QString::fromUtf8("f1 should be higher than 40：入力できる数値は40以上です。")});
+    QCOMPARE(form_->EditShelbL->text(), QString("40"));
+    form_->Edit10->setText("abc");
+    form_->Button1->click();
+    QCOMPARE(messages_.last(), QString::fromUtf8("'abc' は整数ではありません"));
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QCOMPARE(form_->Label21->text(), QString::fromUtf8("振幅の最大値：CMax ="));
+  }
+
+  void estimate() {
+    form_->Button5->click();
+    QCOMPARE(form_->Label18->text(), QString::fromUtf8("CutOff     ：600Hz"));
+    QCOMPARE(form_->Label20->text(), QString::fromUtf8("Ideal Taps： 699"));
+    form_->Edit7->setText("300");
+    form_->Button5->click();
+    QCOMPARE(messages_, QStringList{QString::fromUtf8("0 による浮動小数点数除算")});
+    QCOMPARE(form_->Label18->text(), QString::fromUtf8("CutOff     ：300Hz"));
+    QCOMPARE(form_->Label20->text(), QString::fromUtf8("Ideal Taps： 699"));
   }
 
   void maxOfThree() {
