@@ -1,5 +1,6 @@
 #include "numerics/TextConvert.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -41,6 +42,35 @@ bool IsDecimalNumber(std::string_view view) {
   return i == view.size();
 }
 
+// For a decimal number (IsDecimalNumber) whose value lies outside the double range: whether its
+// magnitude is at least 1, from the position of its first significant digit and its exponent.
+bool IsAboveOne(std::string_view view) {
+  size_t i = 0;
+  if (view[i] == '+' || view[i] == '-') ++i;
+  int64_t position = 0;  // decimal exponent of the first significant digit, plus one
+  bool significant = false;
+  bool afterPoint = false;
+  for (; i < view.size() && view[i] != 'e' && view[i] != 'E'; ++i) {
+    if (view[i] == '.') {
+      afterPoint = true;
+    } else if (!significant && view[i] == '0') {
+      if (afterPoint) --position;
+    } else {
+      significant = true;
+      if (!afterPoint) ++position;
+    }
+  }
+  int64_t exponent = 0;
+  if (i < view.size()) {
+    ++i;
+    const bool negative = view[i] == '-';
+    if (view[i] == '+' || view[i] == '-') ++i;
+    for (; i < view.size(); ++i) exponent = std::min<int64_t>(exponent * 10 + (view[i] - '0'), int64_t{1} << 40);
+    if (negative) exponent = -exponent;
+  }
+  return position + exponent > 0;
+}
+
 }  // namespace
 
 int32_t ParseInteger(const std::string& text) {
@@ -71,9 +101,10 @@ double ParseReal(const std::string& text) {
   const auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value);
   if (end != view.data() + view.size()) throw UserError(Messages::NotReal(text));
   if (error == std::errc::result_out_of_range) {
-    // An underflow reads as zero; an overflow is not a finite number.
-    if (std::fabs(value) >= 1.0 || !std::isfinite(value)) throw UserError(Messages::NotReal(text));
-    return value;
+    // from_chars leaves value untouched when out of range, so the text itself tells an overflow
+    // (not a finite number) from an underflow (reads as zero).
+    if (IsAboveOne(view)) throw UserError(Messages::NotReal(text));
+    return 0.0;
   }
   if (error != std::errc() || !std::isfinite(value)) throw UserError(Messages::NotReal(text));
   return value;
