@@ -53,6 +53,10 @@ class FieldAccess {
   virtual void ShowMessage(const std::string& text) = 0;  // modal, one OK button
   virtual void SetBusyCursor(bool busy) = 0;
   virtual void Redraw() = 0;  // the graph from the design state; may raise UserError
+
+  // Called now and then on the calling thread during a long command with the share done, 0 .. 1, and
+  // once with 1 when the computation is over. May raise CommandCancelled when the user cancels.
+  virtual void ReportProgress(double /*fraction*/) {}
 };
 
 // Every field and caption with the window's layout values; the CLI's fields start from these.

@@ -9,10 +9,12 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
 
+#include "numerics/Errors.h"
 #include "pipeline/Commands.h"
 #include "pipeline/WindowHandlers.h"
 #include "window/QtCanvas.h"
@@ -367,7 +369,9 @@ void TForm1::FormCreate() {}
 void TForm1::FormDestroy() {}
 
 void TForm1::Button1Click() {
+  BeginCommand();
   RunReported(*this, [this] { CalcCommand(*this, state_); });
+  progress_.reset();
 }
 
 void TForm1::Button5Click() {
@@ -452,6 +456,36 @@ void TForm1::SetBusyCursor(bool busy) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
   else
     QApplication::restoreOverrideCursor();
+}
+
+void TForm1::BeginCommand() {
+  progress_.reset();
+  commandClock_.start();
+}
+
+void TForm1::ReportProgress(double fraction) {
+  if (fraction >= 1.0) {
+    progress_.reset();
+    return;
+  }
+  if (!progress_) {
+    if (!commandClock_.isValid() || commandClock_.elapsed() < progressDelayMs_) return;
+    progress_ = std::make_unique<QProgressDialog>(QString::fromUtf8("計算中… Calculating…"),
+                                                  QStringLiteral("Cancel"), 0, 1000, this);
+    progress_->setObjectName(QStringLiteral("ProgressDialog"));
+    progress_->setWindowTitle(windowTitle());
+    progress_->setWindowModality(Qt::WindowModal);
+    progress_->setMinimumDuration(0);
+    progress_->setAutoReset(false);
+    progress_->setAutoClose(false);
+    progress_->show();
+  }
+  progress_->setValue(static_cast<int>(std::clamp(fraction, 0.0, 1.0) * 1000));
+  QCoreApplication::processEvents();
+  if (progress_->wasCanceled()) {
+    progress_.reset();
+    throw CommandCancelled();
+  }
 }
 
 void TForm1::Redraw() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QImage>
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <functional>
 #include <memory>
@@ -15,6 +16,7 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QProgressDialog;
 class QPushButton;
 class QSlider;
 class LabelLayerCanvas;
@@ -89,6 +91,13 @@ class TForm1 : public QMainWindow, public FieldAccess {
   void ShowMessage(const std::string& text) override;
   void SetBusyCursor(bool busy) override;
   void Redraw() override;
+  void ReportProgress(double fraction) override;
+
+  // How long a command runs before its progress dialog appears, in milliseconds.
+  void SetProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
+  // Starts the clock of a new command and closes any progress dialog of the previous one.
+  void BeginCommand();
+  QProgressDialog* Progress() const { return progress_.get(); }
 
   // Heading and command button.
   QLabel* Label6;
@@ -164,6 +173,9 @@ class TForm1 : public QMainWindow, public FieldAccess {
   std::unique_ptr<LabelLayerCanvas> windowCanvas_;
   std::unique_ptr<GraphHost> graphHost_;
   MessageSink messageSink_;
+  std::unique_ptr<QProgressDialog> progress_;
+  QElapsedTimer commandClock_;
+  int progressDelayMs_ = 500;
   bool busy_ = false;
   bool centred_ = false;
 };

@@ -4,11 +4,13 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QSlider>
 #include <QtTest>
 #include <cmath>
 
+#include "numerics/Errors.h"
 #include "pipeline/DesignState.h"
 #include "window/Unit1.h"
 
@@ -371,6 +373,25 @@ class WindowTest : public QObject {
     QCOMPARE(messages_, QStringList{QString::fromUtf8("0 による浮動小数点数除算")});
     QCOMPARE(form_->Label18->text(), QString::fromUtf8("CutOff     ：300Hz"));
     QCOMPARE(form_->Label20->text(), QString::fromUtf8("Ideal Taps： 699"));
+  }
+
+  void progressDialogAndCancel() {
+    form_->SetProgressDelay(0);
+    form_->BeginCommand();
+    form_->ReportProgress(0.25);
+    QVERIFY(form_->Progress() != nullptr);
+    QVERIFY(form_->Progress()->isVisible());
+    QCOMPARE(form_->Progress()->value(), 250);
+    form_->Progress()->cancel();
+    QVERIFY_THROWS_EXCEPTION(CommandCancelled, form_->ReportProgress(0.5));
+    QVERIFY(form_->Progress() == nullptr);
+
+    form_->SetProgressDelay(60000);  // a short command shows no dialog
+    form_->BeginCommand();
+    form_->ReportProgress(0.5);
+    QVERIFY(form_->Progress() == nullptr);
+    form_->ReportProgress(1.0);
+    QVERIFY(messages_.isEmpty());
   }
 
   void maxOfThree() {
