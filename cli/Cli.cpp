@@ -1,5 +1,7 @@
 #include "cli/Cli.h"
 
+#include <string>
+
 #include "cli/Json.h"
 #include "cli/Options.h"
 #include "pipeline/Commands.h"
@@ -35,7 +37,11 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
   MemoryFields fields;
   for (const auto& [field, text] : request.texts) fields.SetText(field, text);
   if (request.adjustChecked) fields.SetAdjustChecked(*request.adjustChecked);
-  if (request.shelfCutDb) fields.SetSliderPosition(6 - *request.shelfCutDb);
+  if (request.shelfCutDb) {
+    // Moved there by hand, the slider would show its cut beside it as well.
+    fields.SetSliderPosition(6 - *request.shelfCutDb);
+    fields.SetCaption(Caption::LabelShelbDb, "+" + std::to_string(*request.shelfCutDb) + "dB");
+  }
 
   DesignState state;
   const bool design = request.command == CliCommand::Design;
