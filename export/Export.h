@@ -1,0 +1,102 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "pipeline/DesignState.h"
+#include "pipeline/Fields.h"
+
+// How the filters are written, one file per filter (CSV: the four bands in one file).
+enum class FilterFormat {
+  Wav32,    // WAV, mono, 44100 Hz, 32-bit IEEE float
+  Wav64,    // WAV, mono, 44100 Hz, 64-bit IEEE float
+  Text,     // one coefficient a line, "%.17g", '.' as the point
+  Float32,  // raw little-endian 32-bit float, no header
+  Float64,  // raw little-endian 64-bit float, no header
+  Csv,      // tap,low,mid,high,sum
+};
+
+// The command-line names: wav, wav64, txt, f32, dbl, csv.
+std::optional<FilterFormat> FilterFormatFromName(std::string_view name);
+const char* FilterFormatName(FilterFormat format);
+// The file name extension with its dot: ".wav", ".txt", ".f32", ".dbl", ".csv".
+const char* FilterFormatExtension(FilterFormat format);
+
+namespace ExportMessages {
+inline constexpr const char* NothingYet = "Nothing to export yet: press Calc and let it complete first.";
+inline constexpr const char* StateChanged =
+    "The design has changed since the last Calc: press Calc again before exporting.";
+}  // namespace ExportMessages
+
+// What a completed Calc designed, taken right after it: the cut and the lengths it wrote (the slider
+// changes the state's integers afterwards without recomputing anything) and the design fields as it
+// read them.
+struct CalcRecord {
+  int32_t ShelfCutDb = 0;
+  int32_t TotalTaps = 0;      // length of the bare bands
+  int32_t CascadeLength = 0;  // length of the cascades
+  int32_t ShelfLength = 0;
+  bool AdjustChecked = false;
+  int SliderPosition = 0;
+  double CMax = 0.0;
+  std::vector<std::pair<Field, std::string>> FieldTexts;  // the design fields in the window's order
+};
+
+// The record of the Calc that has just completed on these fields and this state.
+CalcRecord RecordCalc(const FieldAccess& fields, const DesignState& state);
+
+// The four filters the graph shows (bare bands when the cut was 0, cascades otherwise) and the
+// shelving filter, viewed in the state. Raises UserError when the state's arrays no longer have the
+// lengths the record's Calc gave them.
+struct ExportedFilters {
+  std::span<const double> Low, Mid, High, Sum, Shelf;
+  bool Cascaded = false;
+};
+ExportedFilters SelectFilters(const DesignState& state, const CalcRecord& record);
+
+// A prefix is a plain file name part: not empty, no '/', no NUL, not "." or "..". Returns what is
+// wrong with it, or an empty text.
+std::string PrefixProblem(const std::string& prefix);
+
+// The files one export writes, in the order written: <prefix>-low, -mid, -high, -sum and -shelf with
+// the format's extension (CSV: <prefix>-bands.csv and <prefix>-shelf.csv), then <prefix>-summary.txt.
+std::vector<std::filesystem::path> ExportFileNames(const std::filesystem::path& directory, const std::string& prefix,
+                                                   FilterFormat format);
+
+// Writes the filters of the record's Calc and the summary into an existing directory. All files
+// appear together or none does. Raises UserError "Cannot write '<file>': <reason>", or for a bad
+// prefix or a changed state; returns the paths written.
+std::vector<std::filesystem::path> ExportFilters(const DesignState& state, const CalcRecord& record,
+                                                 const std::filesystem::path& directory, const std::string& prefix,
+                                                 FilterFormat format);
+
+// The plain-text summary written beside the filters: the design fields, each file's taps and
+// latency, and how far the exported sum lies from a pure delay once rounded to the file's format.
+std::string SummaryText(const CalcRecord& record, const ExportedFilters& filters,
+                        const std::vector<std::filesystem::path>& files, FilterFormat format);
+
+// How far a linear-phase sum, rounded to the file's sample format, lies from a pure delay of
+// (length - 1) / 2 samples. Errors are linear (not dB); 0 means exact.
+struct DelayDeviation {
+  double LargestTapError = 0.0;       // max |s[n] - unit impulse at the centre|
+  double LargestResponseError = 0.0;  // max over the grid of |H(f) - e^(-j 2 pi f D / 44100)|
+  double LargestMagnitudeDb = 0.0;    // max over the grid of |20 log10 |H(f)||
+  bool VanishesOnGrid = false;        // |H(f)| is exactly 0 at some grid point (then LargestMagnitudeDb is unset)
+  int VanishingHz = 0;
+};
+DelayDeviation MeasureDelayDeviation(std::span<const double> sum, FilterFormat format);
+
+// The eight curves as CSV: freq_hz,low_mag,mid_mag,high_mag,sum_mag,low_db,mid_db,high_db,sum_db,
+// one row per grid point, the dB columns 20 log10 of the magnitude.
+std::string CurvesCsv(const DesignState& state);
+// Writes CurvesCsv to the file, atomically. Raises UserError as ExportFilters does.
+void ExportCurves(const DesignState& state, const std::filesystem::path& file);
+
+// "%.17g" without the process locale: reads back to the same double.
+std::string FormatExact(double value);

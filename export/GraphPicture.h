@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPoint>
+#include <filesystem>
+#include <string>
+
+#include "display/Graph.h"
+
+// The window's layout of the graph: Image1 at (56, 200), 681 x 337, in a client area of 788 x 599.
+inline constexpr int GraphClientWidth = 788;
+inline constexpr int GraphClientHeight = 599;
+inline constexpr ImageGeometry GraphImage1{56, 200, 681, 337};
+
+// What the graph is drawn with besides the curves: the two axis check boxes and the marker texts.
+struct GraphView {
+  bool FrequencyAxisLog = true;  // CheckBox1
+  bool AmplitudeAxisLog = true;  // CheckBox2
+  std::string LowMarkerText = "300";    // Edit5
+  std::string HighMarkerText = "2000";  // Edit4
+};
+
+struct GraphPictures {
+  QImage Image1;    // 681 x 337, as the picture control holds it
+  QImage Labelled;  // 788 x 599: the axis labels on the background with Image1 in its place
+};
+
+// The window's label font: its designed face where installed, else IPA P Gothic, 12 pixels.
+QFont GraphLabelFont();
+
+// Draws the graph with the window's renderer, headless: needs a QGuiApplication (any platform,
+// offscreen included). Raises UserError for a marker text the renderer refuses.
+GraphPictures RenderGraphPictures(const GraphCurves& curves, const GraphView& view, const QFont& font,
+                                  const QColor& background);
+
+// The labelled graph: background, then the label layer (transparent where nothing is drawn), then
+// Image1 at its place, as the window shows them without its controls.
+QImage ComposeLabelledGraph(const QImage& labelLayer, const QImage& image1, QPoint image1At, const QColor& background);
+
+// Writes the image as PNG, atomically. Raises UserError "Cannot write '<file>': <reason>".
+void SavePng(const QImage& image, const std::filesystem::path& file);
