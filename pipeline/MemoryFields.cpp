@@ -1,5 +1,7 @@
 #include "pipeline/MemoryFields.h"
 
+#include "numerics/Errors.h"
+
 MemoryFields::MemoryFields() {
   for (int i = 0; i < FieldCount; ++i) texts_[i] = DefaultText(static_cast<Field>(i));
   for (int i = 0; i < CaptionCount; ++i) captions_[i] = DefaultCaption(static_cast<Caption>(i));
@@ -31,4 +33,9 @@ void MemoryFields::SetBusyCursor(bool busy) {
 void MemoryFields::Redraw() {
   ++redrawCount_;
   busy_ = false;
+}
+
+void MemoryFields::ReportProgress(double fraction) {
+  progress_.push_back(fraction);
+  if (static_cast<int>(progress_.size()) == cancelAtReport_) throw CommandCancelled();
 }

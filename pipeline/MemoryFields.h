@@ -29,6 +29,11 @@ class MemoryFields : public FieldAccess {
   void ShowMessage(const std::string& text) override { messages_.push_back(text); }
   void SetBusyCursor(bool busy) override;
   void Redraw() override;
+  // Records the share; raises CommandCancelled at the report numbered CancelAtReport (from 1).
+  void ReportProgress(double fraction) override;
+
+  void CancelAtReport(int report) { cancelAtReport_ = report; }
+  const std::vector<double>& ProgressReports() const { return progress_; }
 
   // Every message shown, in order.
   const std::vector<std::string>& Messages() const { return messages_; }
@@ -47,4 +52,6 @@ class MemoryFields : public FieldAccess {
   bool busy_ = false;
   bool busyShown_ = false;
   int redrawCount_ = 0;
+  std::vector<double> progress_;
+  int cancelAtReport_ = 0;  // 0: never
 };

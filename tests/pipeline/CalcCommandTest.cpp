@@ -40,6 +40,13 @@ DesignState EarlierResults() {
   return state;
 }
 
+// An earlier band resized to 901 taps and not recomputed: its prefix, then zeros.
+RealArray EarlierBandResized() {
+  RealArray resized(901, 0.0);
+  std::fill_n(resized.begin(), 5, 0.5);
+  return resized;
+}
+
 void ExpectCurvesAndLabelsKept(const MemoryFields& fields, const DesignState& state) {
   for (const ResponseCurve* curve : {&state.LowMag, &state.MidMag, &state.HighMag, &state.SumMag, &state.LowDb,
                                      &state.MidDb, &state.HighDb, &state.SumDb}) {
@@ -160,12 +167,9 @@ TEST_P(CalcFieldFailures, LeaveExactlyWhatWasWritten) {
   EXPECT_EQ(fields.Text(Field::Edit10), tapText(Field::Edit10, "300", "301", Reached::TotalTaps));
   EXPECT_EQ(state.TotalTaps, row.reached >= Reached::TotalTaps ? 901 : 5);
   if (row.reached == Reached::ShelfDesigned) {
-    // Resized, not recomputed: the earlier prefix and zeros after it.
-    RealArray resized(901, 0.0);
-    std::fill_n(resized.begin(), 5, 0.5);
-    EXPECT_EQ(state.LowCoeffs, resized);
-    EXPECT_EQ(state.MidCoeffs, resized);
-    EXPECT_EQ(state.HighCoeffs, resized);
+    EXPECT_EQ(state.LowCoeffs, EarlierBandResized());
+    EXPECT_EQ(state.MidCoeffs, EarlierBandResized());
+    EXPECT_EQ(state.HighCoeffs, EarlierBandResized());
     EXPECT_EQ(state.ShelfLength, 1205);
     EXPECT_EQ(state.ShelfCutDb, 0);
     ASSERT_EQ(state.ShelfCoeffs.size(), 1205u);
@@ -248,6 +252,18 @@ TEST(CalcCommand, ErrorThroughTheHandlerRunnerRestoresTheCursor) {
   EXPECT_FALSE(fields.BusyCursor());
 }
 
+TEST(CalcCommand, CancelEndsQuietlyAndKeepsWhatWasWritten) {
+  MemoryFields fields;
+  fields.CancelAtReport(1);  // the first report comes after the shelf design
+  DesignState state = EarlierResults();
+  EXPECT_FALSE(RunReported(fields, [&] { CalcCommand(fields, state); }));
+  EXPECT_TRUE(fields.Messages().empty());
+  EXPECT_FALSE(fields.BusyCursor());
+  EXPECT_EQ(state.ShelfCoeffs.size(), 1205u);
+  EXPECT_EQ(state.LowCoeffs, EarlierBandResized());
+  ExpectCurvesAndLabelsKept(fields, state);
+}
+
 // The default design, run once and shared by the tests that read it.
 struct DefaultRun {
   MemoryFields fields;
@@ -280,6 +296,13 @@ TEST(DefaultCalc, LabelsLengthsAndRedraw) {
   for (Field field : {Field::Edit1, Field::Edit9, Field::Edit10, Field::EditShelbL, Field::EditShelbH}) {
     EXPECT_EQ(fields.Text(field), DefaultText(field));
   }
+  // Shelf, bands, four responses, then the end.
+  const std::vector<double>& reports = fields.ProgressReports();
+  ASSERT_EQ(reports.size(), 7u);
+  EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
+  EXPECT_GT(reports.front(), 0.0);
+  EXPECT_LT(reports[5], 1.0);
+  EXPECT_EQ(reports.back(), 1.0);
 }
 
 TEST(DefaultCalc, AdjustedBandsSumToTheCentreImpulse) {
