@@ -46,9 +46,9 @@ std::string FormatCMax(double value) {
   return std::string(buffer, result.ptr);
 }
 
-// The share of a Calc done, for the progress reports, weighed by rough costs in nanoseconds: a
-// window weight (two 30-term Bessel series), a multiply-add of the convolution, and a response term
-// (an extended-precision sine and cosine of an unreduced angle), which dominates.
+// The share of a Calc done, for the progress reports, reported between its stages and weighed by
+// rough relative costs: a window weight (two 30-term Bessel series), a multiply-add of the
+// convolution, and a term of a response sum (a cosine and a sine). The bar need only move steadily.
 class CalcProgress {
  public:
   static constexpr double WindowWeightCost = 300;
