@@ -347,8 +347,9 @@ std::string SummaryText(const CalcRecord& record, const ExportedFilters& filters
 
   const size_t length = filters.Sum.size();
   const DelayDeviation deviation = MeasureDelayDeviation(filters.Sum, format);
-  text += "\nSum against a pure delay of " + LatencySamples(length) + " samples, after rounding to the file's " +
-          std::string(SinglePrecision(format) ? "32-bit float" : "64-bit float (text reads back exactly)") + " samples\n";
+  text += "\nSum against a pure delay of " + LatencySamples(length) + " samples, as the file holds it (" +
+          std::string(SinglePrecision(format) ? "rounded to 32-bit float" : "64-bit float; text reads back exactly") +
+          ")\n";
   text += "  largest tap error against a unit impulse at the centre:  " + Decibels(deviation.LargestTapError) + "\n";
   text += "  largest response error |H(f) - delay|, 2 Hz .. 10000 Hz: " + Decibels(deviation.LargestResponseError) + "\n";
   if (deviation.VanishesOnGrid) {
