@@ -1,5 +1,6 @@
 #include "design/Kaiser.h"
 
+#include <array>
 #include <cmath>
 
 #include "numerics/FloatingPoint.h"
@@ -17,6 +18,27 @@ long double IntegerPower(long double base, int k) {
   return result;
 }
 
+// 0! .. 30!, as Factorial computes them: every term of every Bessel series divides by one.
+const std::array<double, 31>& Factorials() {
+  static const std::array<double, 31> table = [] {
+    std::array<double, 31> values{};
+    for (int k = 0; k <= 30; ++k) values[k] = Factorial(k);
+    return values;
+  }();
+  return table;
+}
+
+// I0(beta) of the last window weighed on this thread: it is the same for every weight of a window.
+double WindowNormaliser(double beta) {
+  thread_local double lastBeta = 0.0;
+  thread_local double lastValue = 1.0;
+  if (beta != lastBeta) {
+    lastValue = BesselI0(beta);
+    lastBeta = beta;
+  }
+  return lastValue;
+}
+
 }  // namespace
 
 double Factorial(int k) {
@@ -30,7 +52,7 @@ double BesselI0(double x) {
   const long double half = static_cast<long double>(x) / 2;
   double sum = 0.0;
   for (int k = 1; k <= 30; ++k) {
-    const long double q = IntegerPower(half, k) / Factorial(k);
+    const long double q = IntegerPower(half, k) / Factorials()[k];
     sum = CheckFinite(static_cast<double>(sum + q * q));
   }
   return CheckFinite(static_cast<double>(1.0L + sum));
@@ -61,5 +83,5 @@ double KaiserWindow(int m, double n, double beta) {
   // Outside 0 .. m the radicand is negative.
   if (r < 0) RaiseInvalidOperation();
   const double argument = CheckFinite(static_cast<double>(beta * std::sqrt(r)));
-  return static_cast<double>(static_cast<long double>(BesselI0(argument)) / BesselI0(beta));
+  return static_cast<double>(static_cast<long double>(BesselI0(argument)) / WindowNormaliser(beta));
 }
