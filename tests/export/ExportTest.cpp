@@ -315,6 +315,7 @@ class GraphPictureTest : public testing::Test {
     static int argc = 1;
     static char name[] = "export_tests";
     static char* argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     application_ = std::make_unique<QGuiApplication>(argc, argv);
   }
   static void TearDownTestSuite() { application_.reset(); }
