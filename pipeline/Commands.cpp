@@ -13,6 +13,7 @@
 #include "numerics/Convolution.h"
 #include "numerics/Errors.h"
 #include "numerics/FloatingPoint.h"
+#include "numerics/ParallelWork.h"
 #include "numerics/TextConvert.h"
 
 namespace {
@@ -46,37 +47,53 @@ std::string FormatCMax(double value) {
   return std::string(buffer, result.ptr);
 }
 
-// The share of a Calc done, for the progress reports, reported between its stages and weighed by
-// rough relative costs: a window weight (two 30-term Bessel series), a multiply-add of the
-// convolution, and a term of a response sum (a cosine and a sine). The bar need only move steadily.
+// The share of a Calc done, for the progress reports, weighed by rough relative costs of the fast
+// stages: a window weight (two 30-term Bessel series), a multiply-add of the convolution, and a term
+// of a response sum (a table look-up and a multiply-add). A stage whose work runs on the worker
+// threads reports while it runs, every few tens of milliseconds; every stage reports when it ends.
 class CalcProgress {
  public:
-  static constexpr double WindowWeightCost = 300;
+  static constexpr double WindowWeightCost = 60;
   static constexpr double ConvolutionTermCost = 1;
-  static constexpr double ResponseTermCost = 250;
+  static constexpr double ResponseTermCost = 3;
 
   CalcProgress(FieldAccess& fields, int32_t bandTapSum, int32_t totalTaps, int32_t cascadeLength, bool cascade)
       : fields_(fields) {
     const double responseCount = cascade ? cascadeLength : totalTaps;
-    const double convolved = static_cast<double>(cascadeLength);
     shelfCost_ = ShelfLength * WindowWeightCost;
     bandsCost_ = bandTapSum * WindowWeightCost;
-    convolutionCost_ = cascade ? convolved * (convolved + 1) / 2 * ConvolutionTermCost : 0.0;
+    convolutionCost_ = cascade ? static_cast<double>(totalTaps) * ShelfLength * ConvolutionTermCost : 0.0;
     responseCost_ = GridPointCount * responseCount * ResponseTermCost;
     total_ = shelfCost_ + bandsCost_ + 3 * convolutionCost_ + 4 * responseCost_;
   }
-  void ShelfDone() { Advance(shelfCost_); }
-  void BandsDone() { Advance(bandsCost_); }
-  void ConvolutionDone() { Advance(convolutionCost_); }
-  void ResponseDone() { Advance(responseCost_); }
+  // Each stage runs through Run with the units its parallel work reports in: none for the shelf,
+  // one per band design, one per multiply-add of a convolution, one per term of a response.
+  template <typename Stage>
+  void Shelf(Stage&& stage) { Run(shelfCost_, 0.0, stage); }
+  template <typename Stage>
+  void Bands(Stage&& stage) { Run(bandsCost_, 3.0, stage); }
+  template <typename Stage>
+  void Convolution(int32_t totalTaps, Stage&& stage) {
+    Run(convolutionCost_, static_cast<double>(totalTaps) * ShelfLength, stage);
+  }
+  template <typename Stage>
+  void Response(int32_t count, Stage&& stage) { Run(responseCost_, ResponseWork(count), stage); }
   void Finished() { fields_.ReportProgress(1.0); }
 
  private:
-  // Never reports 1 before the end: that report closes the window's progress dialog.
-  void Advance(double cost) {
+  // While the stage runs, its parallel work reports how many of its units are done; the stage is
+  // over when it returns.
+  template <typename Stage>
+  void Run(double cost, double units, Stage& stage) {
+    {
+      const ProgressScope scope([this, cost](double share) { Report(done_ + share * cost); }, units);
+      stage();
+    }
     done_ += cost;
-    fields_.ReportProgress(std::min(done_ / total_, 0.999));
+    Report(done_);
   }
+  // Never reports 1 before the end: that report closes the window's progress dialog.
+  void Report(double done) { fields_.ReportProgress(std::min(done / total_, 0.999)); }
 
   FieldAccess& fields_;
   double shelfCost_ = 0;
@@ -164,20 +181,22 @@ void CalcCommand(FieldAccess& fields, DesignState& state) {
   CalcProgress progress(fields, low.count + mid.count + high.count, totalTaps, totalTaps + ShelfLength - 1,
                         state.ShelfCutDb >= 1);
   // Designed on every press, also when the cut is 0 dB and the shelf is not used.
-  DesignShelf(f1, f2, state.ShelfCutDb, state.ShelfCoeffs);
-  progress.ShelfDone();
+  progress.Shelf([&] { DesignShelf(f1, f2, state.ShelfCutDb, state.ShelfCoeffs); });
 
   const double beta = KaiserBeta(ParseReal(fields.Text(Field::Edit8)));
-  {
-    // The bands' own arrays live only until they are centred.
-    const RealArray lowBand = DesignLowPass(low.count, lowCutHz, beta);
-    const RealArray midBand = DesignBandPass(mid.count, midLowHz, midHighHz, beta);
-    const RealArray highBand = DesignHighPass(high.count, highCutHz, beta);
+  progress.Bands([&] {
+    // The bands' own arrays live only until they are centred. The three designs run side by side;
+    // when several fail, the error is the one the first failing design in this order raises.
+    RealArray lowBand, midBand, highBand;
+    RunParallel(3, 1.0, [&](int64_t band) {
+      if (band == 0) lowBand = DesignLowPass(low.count, lowCutHz, beta);
+      if (band == 1) midBand = DesignBandPass(mid.count, midLowHz, midHighHz, beta);
+      if (band == 2) highBand = DesignHighPass(high.count, highCutHz, beta);
+    });
     state.LowCoeffs = CentreBand(lowBand, totalTaps);
     state.MidCoeffs = CentreBand(midBand, totalTaps);
     state.HighCoeffs = CentreBand(highBand, totalTaps);
-  }
-  progress.BandsDone();
+  });
   {
     const RealArray bandSum = SumBands(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, totalTaps);
     if (fields.AdjustChecked()) AdjustMidBand(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, bandSum, totalTaps);
@@ -192,34 +211,31 @@ void CalcCommand(FieldAccess& fields, DesignState& state) {
   state.HighCascade.resize(static_cast<size_t>(cascadeLength));
   state.SumCascade.resize(static_cast<size_t>(cascadeLength));
 
+  // One stage per convolution and per response, each reporting its progress.
+  const auto convolve = [&](const RealArray& band, RealArray& cascade) {
+    progress.Convolution(totalTaps, [&] {
+      ConvolveReal(band.data(), totalTaps, state.ShelfCoeffs.data(), state.ShelfLength, cascade.data(),
+                   cascadeLength);
+    });
+  };
+  const auto evaluate = [&](const RealArray& coeffs, ResponseCurve& magnitude, ResponseCurve& level, int32_t count) {
+    progress.Response(count, [&] { EvaluateResponse(coeffs, magnitude, level, count); });
+  };
   if (state.ShelfCutDb < 1) {
     state.SumCoeffs = SumBands(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, totalTaps);
-    EvaluateResponse(state.LowCoeffs, state.LowMag, state.LowDb, totalTaps);
-    progress.ResponseDone();
-    EvaluateResponse(state.MidCoeffs, state.MidMag, state.MidDb, totalTaps);
-    progress.ResponseDone();
-    EvaluateResponse(state.HighCoeffs, state.HighMag, state.HighDb, totalTaps);
-    progress.ResponseDone();
-    EvaluateResponse(state.SumCoeffs, state.SumMag, state.SumDb, totalTaps);
-    progress.ResponseDone();
+    evaluate(state.LowCoeffs, state.LowMag, state.LowDb, totalTaps);
+    evaluate(state.MidCoeffs, state.MidMag, state.MidDb, totalTaps);
+    evaluate(state.HighCoeffs, state.HighMag, state.HighDb, totalTaps);
+    evaluate(state.SumCoeffs, state.SumMag, state.SumDb, totalTaps);
   } else {
-    const double* shelf = state.ShelfCoeffs.data();
-    ConvolveReal(state.LowCoeffs.data(), totalTaps, shelf, state.ShelfLength, state.LowCascade.data(), cascadeLength);
-    progress.ConvolutionDone();
-    ConvolveReal(state.MidCoeffs.data(), totalTaps, shelf, state.ShelfLength, state.MidCascade.data(), cascadeLength);
-    progress.ConvolutionDone();
-    ConvolveReal(state.HighCoeffs.data(), totalTaps, shelf, state.ShelfLength, state.HighCascade.data(),
-                 cascadeLength);
-    progress.ConvolutionDone();
+    convolve(state.LowCoeffs, state.LowCascade);
+    convolve(state.MidCoeffs, state.MidCascade);
+    convolve(state.HighCoeffs, state.HighCascade);
     state.SumCascade = SumBands(state.LowCascade, state.MidCascade, state.HighCascade, cascadeLength);
-    EvaluateResponse(state.LowCascade, state.LowMag, state.LowDb, cascadeLength);
-    progress.ResponseDone();
-    EvaluateResponse(state.MidCascade, state.MidMag, state.MidDb, cascadeLength);
-    progress.ResponseDone();
-    EvaluateResponse(state.HighCascade, state.HighMag, state.HighDb, cascadeLength);
-    progress.ResponseDone();
-    EvaluateResponse(state.SumCascade, state.SumMag, state.SumDb, cascadeLength);
-    progress.ResponseDone();
+    evaluate(state.LowCascade, state.LowMag, state.LowDb, cascadeLength);
+    evaluate(state.MidCascade, state.MidMag, state.MidDb, cascadeLength);
+    evaluate(state.HighCascade, state.HighMag, state.HighDb, cascadeLength);
+    evaluate(state.SumCascade, state.SumMag, state.SumDb, cascadeLength);
   }
 
   fields.SetCaption(Caption::Label21, "振幅係数の最大値：CMax = " + FormatCMax(ComputeCMax(state)));
