@@ -1,0 +1,14 @@
+// libFuzzer entry: every violated invariant aborts, so that the input is kept as a crash.
+#include <cstdio>
+#include <cstdlib>
+
+#include "tests/fuzz/FuzzDriver.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string violation = RunFuzzInput(data, size);
+  if (!violation.empty()) {
+    std::fprintf(stderr, "invariant violated: %s\n", violation.c_str());
+    std::abort();
+  }
+  return 0;
+}
