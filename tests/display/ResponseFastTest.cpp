@@ -1,0 +1,165 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "design/BandFilters.h"
+#include "design/Kaiser.h"
+#include "design/Shelf.h"
+#include "display/Response.h"
+#include "numerics/Convolution.h"
+#include "numerics/Errors.h"
+#include "numerics/ParallelWork.h"
+
+namespace {
+
+// Restores the default number of worker threads when a test is done with its own.
+struct WorkerCount {
+  explicit WorkerCount(int count) { SetWorkerThreadCount(count); }
+  ~WorkerCount() { SetWorkerThreadCount(0); }
+};
+
+// The three bands of a design centred in the longest count, the mid band adjusted or not, and each
+// cascaded with the shelving filter of cutDb when cutDb > 0.
+std::vector<RealArray> Design(int lowTaps, int midTaps, int highTaps, double lowHz, double highHz, bool adjust,
+                              int cutDb) {
+  const double beta = KaiserBeta(144);
+  const int total = std::max({lowTaps, midTaps, highTaps});
+  RealArray low = CentreBand(DesignLowPass(lowTaps, lowHz, beta), total);
+  RealArray mid = CentreBand(DesignBandPass(midTaps, lowHz, highHz, beta), total);
+  RealArray high = CentreBand(DesignHighPass(highTaps, highHz, beta), total);
+  if (adjust) AdjustMidBand(low, mid, high, SumBands(low, mid, high, total), total);
+  std::vector<RealArray> bands = {low, mid, high, SumBands(low, mid, high, total)};
+  if (cutDb == 0) return bands;
+  RealArray shelf(ShelfLength);
+  DesignShelf(200, 800, cutDb, shelf);
+  for (RealArray& band : bands) {
+    RealArray cascade(band.size() + ShelfLength - 1);
+    ConvolveReal(band.data(), static_cast<int>(band.size()), shelf.data(), ShelfLength, cascade.data(),
+                 static_cast<int>(cascade.size()));
+    band = cascade;
+  }
+  return bands;
+}
+
+// A non-symmetric array with a fixed seed: no linear phase, no structure to hide an error behind.
+RealArray RandomTaps(int count) {
+  std::mt19937 generator(20240611);
+  std::uniform_real_distribution<double> value(-1.0, 1.0);
+  RealArray taps(static_cast<size_t>(count));
+  for (double& tap : taps) tap = value(generator);
+  return taps;
+}
+
+// Every magnitude within 1e-12 of the reference, relative, or 1e-15 absolute. A level follows from
+// its magnitude, so it may differ by what that magnitude's difference moves it (20 / (100 ln 10) times
+// the relative difference) and a rounding more: deep in the stop band the unreduced angles of the
+// reference carry relative errors far above 1e-12 into its magnitudes.
+void ExpectMatchesReference(const RealArray& coeffs, const std::string& name) {
+  const int count = static_cast<int>(coeffs.size());
+  ResponseCurve fastMagnitude, fastLevel, referenceMagnitude, referenceLevel;
+  EvaluateResponse(coeffs, fastMagnitude, fastLevel, count);
+  EvaluateResponseReference(coeffs, referenceMagnitude, referenceLevel, count);
+  for (int i = 1; i <= GridPointCount; ++i) {
+    const double reference = referenceMagnitude[i];
+    const double difference = std::fabs(fastMagnitude[i] - reference);
+    ASSERT_LE(difference, std::max(1e-12 * reference, 1e-15)) << name << " point " << i;
+    const double levelSlack = 20 / (100 * std::log(10.0)) * difference / reference * 1.01;
+    ASSERT_LE(std::fabs(fastLevel[i] - referenceLevel[i]),
+              std::max(1e-12 * std::fabs(referenceLevel[i]), 1e-15) + levelSlack)
+        << name << " point " << i;
+  }
+}
+
+TEST(EvaluateResponseFast, MatchesTheLiteralEvaluation) {
+  ExpectMatchesReference({1.0}, "one tap");
+  ExpectMatchesReference({0.5, 0.5}, "two taps");
+  ExpectMatchesReference({0.25, -1.5, 0.75}, "three taps");
+  ExpectMatchesReference(RandomTaps(1000), "random 1000");
+  const struct {
+    int low, mid, high;
+    double lowHz, highHz;
+    bool adjust;
+    int cutDb;
+    std::vector<int> bands;  // which of low, mid, high, sum to compare
+  } rows[] = {
+      {901, 701, 301, 300, 2000, true, 0, {0, 1, 2, 3}},
+      {301, 301, 301, 150, 5000, false, 0, {0, 1, 2, 3}},
+      {65, 33, 17, 1000, 3000, true, 0, {0, 1, 2, 3}},
+      {901, 701, 301, 300, 2000, true, 6, {0, 3}},
+      {501, 401, 201, 400, 2500, false, 3, {1, 2}},
+  };
+  for (const auto& row : rows) {
+    const std::vector<RealArray> bands =
+        Design(row.low, row.mid, row.high, row.lowHz, row.highHz, row.adjust, row.cutDb);
+    for (const int band : row.bands) {
+      ExpectMatchesReference(bands[band], std::to_string(row.low) + "/" + std::to_string(row.cutDb) + " dB band " +
+                                              std::to_string(band) + (row.adjust ? " adjusted" : ""));
+    }
+  }
+}
+
+TEST(EvaluateResponseFast, FailsAsTheLiteralEvaluationDoes) {
+  const struct {
+    RealArray coeffs;
+    int count;
+    const char* message;
+  } rows[] = {
+      {{1.0}, 0, "0 による浮動小数点数除算"},
+      {{0.0, 0.0, 0.0}, 3, "0 による浮動小数点数除算"},
+      {{1e308, 1e308, 1e308}, 3, "浮動小数点数のオーバーフロー"},
+  };
+  for (const auto& row : rows) {
+    for (const auto evaluate : {EvaluateResponse, EvaluateResponseReference}) {
+      ResponseCurve magnitude, level;
+      magnitude.fill(-7.25);
+      level.fill(-7.25);
+      try {
+        evaluate(row.coeffs, magnitude, level, row.count);
+        ADD_FAILURE() << "no error for " << row.message;
+      } catch (const UserError& error) {
+        EXPECT_STREQ(error.what(), row.message);
+      }
+      const bool zero = std::string(row.message) == "0 による浮動小数点数除算";
+      EXPECT_EQ(magnitude[1], zero ? 0.0 : -7.25);
+      for (int i = 2; i <= GridPointCount; ++i) EXPECT_EQ(magnitude[i], -7.25) << i;
+      for (int i = 0; i <= GridPointCount; ++i) EXPECT_EQ(level[i], -7.25) << i;
+    }
+  }
+}
+
+// However the points are grouped into passes and tasks, and whichever thread sums them, each point's
+// sum is the same sequence of operations: the curves agree to the bit.
+TEST(EvaluateResponseFast, SplitsGiveBitIdenticalResults) {
+  const RealArray coeffs = Design(901, 701, 301, 300, 2000, true, 6)[1];
+  const int count = static_cast<int>(coeffs.size());
+
+  std::vector<double> whole(GridPointCount), single(GridPointCount), uneven(GridPointCount);
+  EvaluateMagnitudes(coeffs, count, 1, GridPointCount, whole.data());
+  for (int i = 1; i <= GridPointCount; ++i) EvaluateMagnitudes(coeffs, count, i, i, &single[i - 1]);
+  for (int first = 1, width = 1; first <= GridPointCount; first += width, width = width % 13 + 2) {
+    const int last = std::min(first + width - 1, GridPointCount);
+    EvaluateMagnitudes(coeffs, count, first, last, &uneven[first - 1]);
+  }
+  EXPECT_EQ(single, whole);
+  EXPECT_EQ(uneven, whole);
+
+  ResponseCurve oneMagnitude{}, oneLevel{};
+  {
+    const WorkerCount workers(1);
+    EvaluateResponse(coeffs, oneMagnitude, oneLevel, count);
+  }
+  for (const int threads : {2, 3, 7}) {
+    const WorkerCount workers(threads);
+    ResponseCurve magnitude{}, level{};
+    EvaluateResponse(coeffs, magnitude, level, count);
+    EXPECT_EQ(magnitude, oneMagnitude) << threads;
+    EXPECT_EQ(level, oneLevel) << threads;
+  }
+  for (int i = 1; i <= GridPointCount; ++i) EXPECT_EQ(oneMagnitude[i], whole[i - 1]) << i;
+}
+
+}  // namespace
