@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "cli/CliExport.h"
 #include "cli/Json.h"
 #include "cli/Options.h"
 #include "pipeline/Commands.h"
@@ -53,11 +54,17 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
     }
   });
   // A validation message stops the command without an error, but it produced no result either.
-  const bool failed = !ranToEnd || !fields.Messages().empty();
+  const bool calcFailed = !ranToEnd || !fields.Messages().empty();
+  // Files are written only from a Calc that completed; a file that cannot be written is reported
+  // like a command error.
+  bool failed = calcFailed;
+  if (design && !calcFailed && WantsExport(request)) {
+    failed = !RunReported(fields, [&] { RunExports(request, fields, state); });
+  }
 
   if (request.json) {
     WriteJson(out, fields, state);
-  } else if (!failed) {
+  } else if (!calcFailed) {
     const Caption first = design ? Caption::Label21 : Caption::Label18;
     const Caption second = design ? Caption::Label28 : Caption::Label20;
     out << ToValidUtf8(fields.CaptionText(first)) << "\n" << ToValidUtf8(fields.CaptionText(second)) << "\n";

@@ -35,6 +35,35 @@ constexpr FieldOption EstimateOptions[] = {
 };
 
 constexpr std::string_view ShelfCutOption = "--shelf-cut";
+
+// The export options of design, each with a value.
+constexpr std::string_view ExportOptions[] = {"--export", "--format", "--prefix", "--curves", "--png", "--png-labelled"};
+
+bool IsExportOption(std::string_view name) {
+  for (std::string_view option : ExportOptions)
+    if (option == name) return true;
+  return false;
+}
+
+// Stores one export option; returns the usage error, or an empty text.
+std::string SetExportOption(CliRequest& request, std::string_view name, const std::string& value) {
+  if (name == "--format") {
+    const std::optional<FilterFormat> format = FilterFormatFromName(value);
+    if (!format) return "option --format takes wav, wav64, txt, f32, dbl or csv, not '" + value + "'";
+    request.exportFormat = *format;
+    return "";
+  }
+  if (name == "--prefix") {
+    request.exportPrefix = value;
+    return PrefixProblem(value);
+  }
+  if (value.empty()) return "option " + std::string(name) + " needs a file or directory name";
+  if (name == "--export") request.exportDirectory = value;
+  if (name == "--curves") request.curvesFile = value;
+  if (name == "--png") request.pngFile = value;
+  if (name == "--png-labelled") request.labelledPngFile = value;
+  return "";
+}
 constexpr int MaxShelfCutDb = 6;
 
 template <size_t Count>
@@ -62,6 +91,12 @@ std::string OptionLines(std::string_view command) {
     fieldLines(DesignOptions);
     line("--adjust, --no-adjust", "\"adjust coefficient\", CheckBox3 (ticked)");
     line(std::string(ShelfCutOption) + " N", "shelving cut in dB, 0 .. 6 (0); the slider at position 6 - N");
+    line("--export DIR", "write the filters and a summary into the existing directory DIR");
+    line("--format F", "their format: wav (32-bit float, the default), wav64, txt, f32, dbl or csv");
+    line("--prefix NAME", "their names: NAME-low.wav, -mid, -high, -sum, -shelf, -summary.txt (firxover)");
+    line("--curves FILE", "write the eight response curves as CSV (magnitudes and dB)");
+    line("--png FILE", "write the graph picture Image1 (681 x 337) as PNG");
+    line("--png-labelled FILE", "write the graph with its axis labels (788 x 599) as PNG");
   } else {
     fieldLines(EstimateOptions);
   }
@@ -72,7 +107,8 @@ std::string OptionLines(std::string_view command) {
 }  // namespace
 
 std::string UsageSummary() {
-  return "Usage: firxover-cli design [options] [--json]\n"
+  return "Usage: firxover-cli design [options] [--json] [--export DIR [--format F] [--prefix NAME]]\n"
+         "                          [--curves FILE] [--png FILE] [--png-labelled FILE]\n"
          "       firxover-cli estimate [--pass HZ] [--stop HZ] [--attenuation DB] [--json]\n"
          "       firxover-cli --help | --version\n";
 }
@@ -115,6 +151,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     return fail("unknown command '" + std::string(word) + "'");
   }
 
+  bool formatOrPrefixGiven = false;
   for (int i = 2; i < argc; ++i) {
     const std::string_view argument = argv[i];
     if (argument.size() < 3 || argument.substr(0, 2) != "--") {
@@ -140,7 +177,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     const FieldOption* option = request.command == CliCommand::Design ? FindOption(DesignOptions, name)
                                                                       : FindOption(EstimateOptions, name);
     const bool isShelfCut = request.command == CliCommand::Design && name == ShelfCutOption;
-    if (option == nullptr && !isShelfCut) {
+    const bool isExport = request.command == CliCommand::Design && IsExportOption(name);
+    if (option == nullptr && !isShelfCut && !isExport) {
       return fail("unknown option '" + std::string(name) + "' for " + std::string(word));
     }
     std::string value;
@@ -156,6 +194,11 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
       request.texts.emplace_back(option->field, value);
       continue;
     }
+    if (isExport) {
+      if (const std::string problem = SetExportOption(request, name, value); !problem.empty()) return fail(problem);
+      formatOrPrefixGiven = formatOrPrefixGiven || name == "--format" || name == "--prefix";
+      continue;
+    }
     int cutDb = -1;
     try {
       cutDb = ParseInteger(value);
@@ -167,5 +210,6 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     }
     request.shelfCutDb = cutDb;
   }
+  if (formatOrPrefixGiven && !request.exportDirectory) return fail("options --format and --prefix need --export DIR");
   return parsed;
 }

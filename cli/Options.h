@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "export/Export.h"
 #include "pipeline/Fields.h"
 
 enum class CliCommand { Design, Estimate, Help, Version };
@@ -17,6 +18,13 @@ struct CliRequest {
   std::optional<bool> adjustChecked;                 // CheckBox3
   std::optional<int> shelfCutDb;                     // 0 .. 6, the slider at position 6 - cut
   bool json = false;
+  // What the design writes besides its output (design only).
+  std::optional<std::string> exportDirectory;       // --export: the filters and their summary
+  FilterFormat exportFormat = FilterFormat::Wav32;  // --format
+  std::string exportPrefix = "firxover";            // --prefix
+  std::optional<std::string> curvesFile;            // --curves: the response curves as CSV
+  std::optional<std::string> pngFile;               // --png: Image1
+  std::optional<std::string> labelledPngFile;       // --png-labelled: the graph with its axis labels
 };
 
 struct ParsedCommandLine {

@@ -1,0 +1,48 @@
+#include "cli/CliExport.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+#include <memory>
+
+#include "export/Export.h"
+#include "export/GraphPicture.h"
+
+namespace {
+
+// The pictures need a Qt Gui application; a caller may already have one.
+std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
+  if (QCoreApplication::instance() != nullptr) return nullptr;
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Qt keeps the arguments for the application's lifetime.
+  static int argc = 1;
+  static char name[] = "firxover-cli";
+  static char* argv[] = {name, nullptr};
+  return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+}  // namespace
+
+bool WantsExport(const CliRequest& request) {
+  return request.exportDirectory || request.curvesFile || request.pngFile || request.labelledPngFile;
+}
+
+void RunExports(const CliRequest& request, const MemoryFields& fields, const DesignState& state) {
+  if (request.exportDirectory) {
+    ExportFilters(state, RecordCalc(fields, state), *request.exportDirectory, request.exportPrefix,
+                  request.exportFormat);
+  }
+  if (request.curvesFile) ExportCurves(state, *request.curvesFile);
+  if (!request.pngFile && !request.labelledPngFile) return;
+
+  const std::unique_ptr<QGuiApplication> application = EnsureGuiApplication();
+  const GraphCurves curves{state.LowMag, state.MidMag, state.HighMag, state.SumMag,
+                           state.LowDb,  state.MidDb,  state.HighDb,  state.SumDb};
+  // The window's start state: both axes logarithmic, the markers at the mid band's edges.
+  GraphView view;
+  view.LowMarkerText = fields.Text(Field::Edit5);
+  view.HighMarkerText = fields.Text(Field::Edit4);
+  const GraphPictures pictures =
+      RenderGraphPictures(curves, view, GraphLabelFont(), QGuiApplication::palette().color(QPalette::Window));
+  if (request.pngFile) SavePng(pictures.Image1, *request.pngFile);
+  if (request.labelledPngFile) SavePng(pictures.Labelled, *request.labelledPngFile);
+}

@@ -1,0 +1,111 @@
+// firxover-cli's files: the filters and their summary, the curves and the two pictures.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <QImage>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "cli/Cli.h"
+#include "pipeline/Commands.h"
+#include "pipeline/MemoryFields.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ExportRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+ExportRun Cli(std::vector<std::string> arguments) {
+  arguments.insert(arguments.begin(), "firxover-cli");
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  std::ostringstream out, err;
+  const int status = RunCli(static_cast<int>(arguments.size()), argv.data(), out, err);
+  return {status, out.str(), err.str()};
+}
+
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::string name = (fs::temp_directory_path() / "firxover-cli-XXXXXX").string();
+    path_ = ::mkdtemp(name.data());
+  }
+  ~ScratchDir() { fs::remove_all(path_); }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  size_t Count() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {})); }
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+}  // namespace
+
+TEST(CliExport, WritesFiltersCurvesAndPictures) {
+  ScratchDir dir;
+  const ExportRun run = Cli({"design", "--shelf-cut", "6", "--export", dir.Path().string(), "--format=txt", "--prefix",
+                       "xo", "--curves", dir / "curves.csv", "--png", dir / "image1.png", "--png-labelled",
+                       dir / "graph.png"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(dir.Count(), 9u);  // five filters, the summary, the curves, two pictures
+
+  MemoryFields fields;
+  fields.SetSliderPosition(0);
+  DesignState state;
+  CalcCommand(fields, state);
+  EXPECT_EQ(run.out, fields.CaptionText(Caption::Label21) + "\nTotal Ntap = 2105\n");
+  std::ifstream sum(dir / "xo-sum.txt");
+  std::vector<double> taps;
+  for (std::string line; std::getline(sum, line);) taps.push_back(std::strtod(line.c_str(), nullptr));
+  EXPECT_EQ(taps, state.SumCascade);
+  std::ifstream curves(dir / "curves.csv");
+  int lines = 0;
+  for (std::string line; std::getline(curves, line);) ++lines;
+  EXPECT_EQ(lines, 951);
+
+  EXPECT_EQ(QImage(QString::fromStdString(dir / "image1.png")).size(), QSize(681, 337));
+  const QImage graph(QString::fromStdString(dir / "graph.png"));
+  EXPECT_EQ(graph.size(), QSize(788, 599));
+  EXPECT_EQ(graph.pixelColor(56 + 335, 200 + 10), QColor(Qt::red));  // the marker at Edit5 = 300 Hz
+}
+
+TEST(CliExport, FailuresWriteNothing) {
+  ScratchDir dir;
+  const std::string missing = dir / "missing";
+  const ExportRun unwritable = Cli({"design", "--export", missing});
+  EXPECT_EQ(unwritable.status, 1);
+  EXPECT_EQ(unwritable.out, "振幅係数の最大値：CMax = 1.000000\nTotal Ntap = 901\n");  // the Calc itself completed
+  EXPECT_EQ(unwritable.err, "Cannot write '" + missing + "/firxover-low.wav': No such file or directory\n");
+
+  const ExportRun calcFails = Cli({"design", "--low-taps", "abc", "--export", dir.Path().string(), "--png", dir / "g.png"});
+  EXPECT_EQ(calcFails.status, 1);
+  EXPECT_EQ(calcFails.err, "'abc' は整数ではありません\n");
+  EXPECT_EQ(dir.Count(), 0u);
+}
+
+TEST(CliExport, UsageErrors) {
+  const std::vector<std::pair<std::vector<std::string>, std::string>> rows = {
+      {{"design", "--export", "d", "--format", "mp3"},
+       "option --format takes wav, wav64, txt, f32, dbl or csv, not 'mp3'"},
+      {{"design", "--export", "d", "--prefix", "a/b"}, "The file name prefix 'a/b' must not contain '/'."},
+      {{"design", "--export", "d", "--prefix="}, "The file name prefix is empty."},
+      {{"design", "--format", "wav"}, "options --format and --prefix need --export DIR"},
+      {{"design", "--png="}, "option --png needs a file or directory name"},
+      {{"design", "--export"}, "option --export needs a value"},
+      {{"estimate", "--curves", "c.csv"}, "unknown option '--curves' for estimate"},
+  };
+  for (const auto& [arguments, message] : rows) {
+    const ExportRun run = Cli(arguments);
+    EXPECT_EQ(run.status, 2) << message;
+    EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "firxover-cli: " + message);
+  }
+}
