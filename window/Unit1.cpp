@@ -17,6 +17,7 @@
 #include "numerics/Errors.h"
 #include "pipeline/Commands.h"
 #include "pipeline/WindowHandlers.h"
+#include "window/ExportMenu.h"
 #include "window/QtCanvas.h"
 
 TForm1* Form1 = nullptr;
@@ -229,6 +230,7 @@ TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state
   windowCanvas_ = std::make_unique<LabelLayerCanvas>(client_->LabelLayer(), PixelFont(FontPixels));
   windowCanvas_->SetBrushColor(FromQColor(ButtonFace()));
   graphHost_ = std::make_unique<WindowGraphHost>(*this);
+  BuildFileMenu(*this);
   setFixedSize(sizeHint());
   FormCreate();
 }
@@ -370,8 +372,16 @@ void TForm1::FormDestroy() {}
 
 void TForm1::Button1Click() {
   BeginCommand();
-  RunReported(*this, [this] { CalcCommand(*this, state_); });
+  const int messagesBefore = messagesShown_;
+  const bool ranToEnd = RunReported(*this, [this] { CalcCommand(*this, state_); });
   progress_.reset();
+  // Only a Calc that ran through without a message is known to have left a whole design; input
+  // handled during its progress or redraw may show a message of its own, so any message drops it.
+  if (ranToEnd && messagesShown_ == messagesBefore) {
+    lastCalc_ = RecordCalc(*this, state_);
+  } else {
+    lastCalc_.reset();
+  }
 }
 
 void TForm1::Button5Click() {
@@ -442,6 +452,7 @@ void TForm1::SetCaption(Caption caption, const std::string& text) {
 }
 
 void TForm1::ShowMessage(const std::string& text) {
+  ++messagesShown_;
   if (messageSink_) {
     messageSink_(text);
     return;

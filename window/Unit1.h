@@ -5,9 +5,11 @@
 #include <QMainWindow>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "display/Graph.h"
+#include "export/Export.h"
 #include "pipeline/DesignState.h"
 #include "pipeline/Fields.h"
 
@@ -68,6 +70,9 @@ class TForm1 : public QMainWindow, public FieldAccess {
 
   ClientArea* Client() const { return client_; }
   DesignState& State() const { return state_; }
+  // The last Calc that completed, for the export: empty before the first one and after a Calc that
+  // stopped with a message or an error (an error leaves the state half rewritten).
+  const std::optional<CalcRecord>& LastCalc() const { return lastCalc_; }
 
   // Event handlers.
   void FormCreate();
@@ -178,6 +183,8 @@ class TForm1 : public QMainWindow, public FieldAccess {
   int progressDelayMs_ = 500;
   bool busy_ = false;
   bool centred_ = false;
+  std::optional<CalcRecord> lastCalc_;
+  int messagesShown_ = 0;
 };
 
 // The program's one window, alive while the event loop runs.

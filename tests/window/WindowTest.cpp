@@ -4,6 +4,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QSlider>
@@ -12,6 +14,7 @@
 
 #include "numerics/Errors.h"
 #include "pipeline/DesignState.h"
+#include "window/ExportMenu.h"
 #include "window/Unit1.h"
 
 namespace {
@@ -399,6 +402,79 @@ class WindowTest : public QObject {
     QCOMPARE(MaxOfThree(301, 1001, 901), 1001);
     QCOMPARE(MaxOfThree(-5, -7, -9), -5);
     QCOMPARE(MaxOfThree(1, 2, 3), 3);
+  }
+
+  // The File menu sits on a menu bar above the client area, which keeps its size and layout.
+  void fileMenuAboveTheClientArea() {
+    QTemporaryDir dir;
+    QMenu* menu = form_->findChild<QMenu*>("FileMenu");
+    QVERIFY(menu);
+    QCOMPARE(menu->title(), QString("File"));
+    QStringList texts;
+    for (QAction* action : menu->actions())
+      if (!action->isSeparator()) texts << action->text();
+    QCOMPARE(texts, (QStringList{QString::fromUtf8("Export filters…"), QString::fromUtf8("Export response CSV…"),
+                                 QString::fromUtf8("Save graph as PNG…"), "Quit"}));
+    const int barHeight = form_->menuBar()->height();
+    QVERIFY(barHeight > 0);
+    QCOMPARE(form_->Client()->geometry(), QRect(0, barHeight, 788, 599));
+    QCOMPARE(form_->size(), QSize(788, 599 + barHeight));
+    QCOMPARE(form_->Image1->geometry(), QRect(56, 200, 681, 337));
+
+    auto exportEnabled = [&] {
+      emit menu->aboutToShow();
+      return form_->findChild<QAction*>("ActionExportFilters")->isEnabled();
+    };
+    QVERIFY(!exportEnabled());
+    QVERIFY(!ExportCurvesTo(*form_, dir.filePath("c.csv")));
+    QCOMPARE(messages_, QStringList{ExportMessages::NothingYet});
+    form_->Button1->click();
+    QVERIFY(exportEnabled());
+    form_->Edit8->setText("abc");  // a Calc that fails part way leaves nothing to export
+    form_->Button1->click();
+    QVERIFY(!exportEnabled());
+    QVERIFY(!SaveGraphTo(*form_, dir.filePath("g.png"), GraphPicture::Image1));
+    QCOMPARE(messages_.last(), QString(ExportMessages::NothingYet));
+    QVERIFY(QDir(dir.path()).isEmpty());
+  }
+
+  // The files come from the last Calc (cascaded at the top of the slider), not from the slider as it
+  // stands now; the pictures are the graph as drawn.
+  void exportAfterCalc() {
+    QTemporaryDir dir;
+    form_->TrackBarShelbGain->setValue(0);
+    form_->Button1->click();
+    form_->TrackBarShelbGain->setValue(6);
+    QCOMPARE(state_->ShelfCutDb, 0);
+    QVERIFY(ExportFiltersTo(*form_, dir.path(), "xo", FilterFormat::Text));
+    QFile sum(dir.filePath("xo-sum.txt"));
+    QVERIFY(sum.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = sum.readAll().split('\n');
+    QCOMPARE(lines.size(), 2106);  // 2105 taps and the empty rest after the last newline
+    QCOMPARE(lines[1052].toDouble(), state_->SumCascade[1052]);
+
+    QVERIFY(ExportCurvesTo(*form_, dir.filePath("curves.csv")));
+    QVERIFY(SaveGraphTo(*form_, dir.filePath("image1.png"), GraphPicture::Image1));
+    QCOMPARE(QImage(dir.filePath("image1.png")).convertToFormat(QImage::Format_RGB32), form_->Image1->Picture());
+    QVERIFY(SaveGraphTo(*form_, dir.filePath("graph.png"), GraphPicture::Labelled));
+    const QImage graph(dir.filePath("graph.png"));
+    QCOMPARE(graph.size(), QSize(788, 599));
+    QCOMPARE(graph.pixelColor(56 + 335, 200 + 10), QColor(Qt::red));
+    QCOMPARE(graph.pixelColor(5, 5), form_->Client()->palette().color(QPalette::Window));
+    QCOMPARE(messages_, QStringList{});
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 9);  // six filter files, curves, two pictures
+  }
+
+  void exportToAnUnwritablePlace() {
+    QTemporaryDir dir;
+    form_->Button1->click();
+    const QString file = dir.filePath("missing/curves.csv");
+    QVERIFY(!ExportCurvesTo(*form_, file));
+    QCOMPARE(messages_, QStringList{"Cannot write '" + file + "': No such file or directory"});
+    QVERIFY(!ExportFiltersTo(*form_, dir.path(), "a/b", FilterFormat::Wav32));
+    QCOMPARE(messages_.last(), QString("The file name prefix 'a/b' must not contain '/'."));
+    QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
  private:
