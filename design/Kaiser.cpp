@@ -7,17 +7,6 @@
 
 namespace {
 
-// base^k for k >= 1 by repeated squaring, in extended precision.
-long double IntegerPower(long double base, int k) {
-  long double result = 1.0L;
-  while (k > 0) {
-    if (k & 1) result *= base;
-    base *= base;
-    k >>= 1;
-  }
-  return result;
-}
-
 // 0! .. 30!, as Factorial computes them: every term of every Bessel series divides by one.
 const std::array<double, 31>& Factorials() {
   static const std::array<double, 31> table = [] {
@@ -50,10 +39,20 @@ double Factorial(int k) {
 double BesselI0(double x) {
   if (std::isnan(x)) RaiseInvalidOperation();
   const long double half = static_cast<long double>(x) / 2;
+  // half^k by repeated squaring in extended precision: the squares half^(2^j) multiplied into the
+  // power in increasing j. The highest one comes last, so half^k is half^(k - 2^j) times half^(2^j)
+  // for the highest bit j of k, and each power is one multiplication from an earlier one.
+  std::array<long double, 31> powers;
+  powers[0] = 1.0L;
   double sum = 0.0;
   for (int k = 1; k <= 30; ++k) {
-    const long double q = IntegerPower(half, k) / Factorials()[k];
-    sum = CheckFinite(static_cast<double>(sum + q * q));
+    int highest = 1;
+    while (highest * 2 <= k) highest *= 2;
+    const long double square = highest == 1 ? half : powers[highest / 2] * powers[highest / 2];
+    powers[k] = k == highest ? square : powers[k - highest] * square;
+    const long double q = powers[k] / Factorials()[k];
+    // The terms are positive: once a sum overflows it stays infinite, and the check below raises it.
+    sum = static_cast<double>(sum + q * q);
   }
   return CheckFinite(static_cast<double>(1.0L + sum));
 }

@@ -1,5 +1,6 @@
 #include "display/Response.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <vector>
@@ -29,13 +30,21 @@ typedef double Pair __attribute__((vector_size(16)));
 
 // cos and sin of 2π·r / 22050 for r = 0 .. 22049, computed once in extended precision from the exactly
 // reduced angle and rounded to double: the unreduced extended angle of a long filter carries an
-// error of several units in the last place of the double cosine, the reduced one none.
+// error of several units in the last place of the double cosine, the reduced one none. Angles past
+// the first quarter turn are reduced further by the exact symmetries of cosine and sine, so that
+// only a quarter of the table costs a cosine and a sine.
 const std::vector<Pair>& AngleTable() {
   static const std::vector<Pair> table = [] {
+    constexpr int half = cHalfRate / 2;  // 11025: the angle π
     std::vector<Pair> values(cHalfRate);
-    for (int r = 0; r < cHalfRate; ++r) {
+    for (int r = 0; 2 * r <= half; ++r) {
       const long double angle = 2 * cPi * (2 * r) / SampleRate;
-      values[r] = Pair{static_cast<double>(std::cos(angle)), static_cast<double>(std::sin(angle))};
+      const double c = static_cast<double>(std::cos(angle));
+      const double s = static_cast<double>(std::sin(angle));
+      values[r] = Pair{c, s};              // θ
+      values[half - r] = Pair{-c, s};      // π − θ
+      values[half + r] = Pair{-c, -s};     // π + θ
+      if (r > 0) values[cHalfRate - r] = Pair{c, -s};  // 2π − θ
     }
     return values;
   }();
@@ -55,34 +64,57 @@ double Magnitude(double re, double im) {
   return static_cast<double>(std::sqrt(re2 + im2));
 }
 
-// Sums the P grid points first .. first+P-1 in one pass over the coefficients: P independent
-// accumulators hide the latency of the additions. Each point's sum runs in ascending k, with the
-// product rounded to double and each new sum rounded to double, whatever P is.
-template <int P>
-void SumPoints(const double* coeffs, int count, int first, double* magnitudes) {
+// Sums the P grid points first .. first+P-1 of C filters in one pass over the coefficients: the C
+// filters share each point's angle look-up, and the P·C independent accumulators hide the latency of
+// the additions. Each sum runs in ascending k, with the product rounded to double and each new sum
+// rounded to double, whatever P and C are.
+template <int C, int P>
+void SumPoints(const double* const* filters, int count, int first, double* const* magnitudes, int offset) {
   const Pair* const table = AngleTable().data();
   int step[P];
   int phase[P];
-  Pair sum[P];
+  Pair sum[P][C];
   for (int j = 0; j < P; ++j) {
     step[j] = GridFrequency(first + j) / 2;
     phase[j] = 0;
-    sum[j] = Pair{0.0, 0.0};
+    for (int c = 0; c < C; ++c) sum[j][c] = Pair{0.0, 0.0};
   }
   for (int k = 0; k < count; ++k) {
-    const Pair coefficient = Pair{coeffs[k], coeffs[k]};
+    Pair coefficient[C];
+    for (int c = 0; c < C; ++c) coefficient[c] = Pair{filters[c][k], filters[c][k]};
+    // Unrolled, so that the accumulators and phases stay in registers.
+#pragma GCC unroll 16
     for (int j = 0; j < P; ++j) {
-      sum[j] += coefficient * table[phase[j]];
+      const Pair angle = table[phase[j]];
+#pragma GCC unroll 4
+      for (int c = 0; c < C; ++c) sum[j][c] += coefficient[c] * angle;
       phase[j] += step[j];
       if (phase[j] >= cHalfRate) phase[j] -= cHalfRate;
     }
   }
-  for (int j = 0; j < P; ++j) magnitudes[j] = Magnitude(sum[j][0], sum[j][1]);
+  for (int j = 0; j < P; ++j) {
+    for (int c = 0; c < C; ++c) magnitudes[c][offset + j] = Magnitude(sum[j][c][0], sum[j][c][1]);
+  }
 }
 
-// Grid points per task of the split; the tail of a range goes through the narrower passes.
-constexpr int cPointsPerPass = 8;
-constexpr int cPointsPerTask = cPointsPerPass;
+// Points per pass for C filters at once: as many accumulators as the SSE registers hold.
+template <int C>
+constexpr int PointsPerPass() {
+  return C >= 3 ? 2 : (C == 2 ? 3 : 8);
+}
+
+template <int C>
+void SumRange(const double* const* filters, int count, int firstPoint, int lastPoint, double* const* magnitudes) {
+  constexpr int width = PointsPerPass<C>();
+  int point = firstPoint;
+  for (; point + width - 1 <= lastPoint; point += width) {
+    SumPoints<C, width>(filters, count, point, magnitudes, point - firstPoint);
+  }
+  for (; point <= lastPoint; ++point) SumPoints<C, 1>(filters, count, point, magnitudes, point - firstPoint);
+}
+
+// Grid points per task of the split over the worker threads.
+constexpr int cPointsPerTask = 8;
 
 // The stored magnitudes and levels of points 1 .. 950 in ascending order, with the failure rule of a
 // zero magnitude.
@@ -98,29 +130,49 @@ void Store(const double* magnitudes, ResponseCurve& magnitude, ResponseCurve& le
 
 }  // namespace
 
-void EvaluateMagnitudes(const RealArray& coeffs, int count, int firstPoint, int lastPoint, double* magnitudes) {
-  const double* const data = coeffs.data();
+void EvaluateMagnitudes(std::span<const RealArray* const> filters, int count, int firstPoint, int lastPoint,
+                        std::span<double* const> magnitudes) {
   const int terms = count > 0 ? count : 0;
-  int point = firstPoint;
-  for (; point + cPointsPerPass - 1 <= lastPoint; point += cPointsPerPass) {
-    SumPoints<cPointsPerPass>(data, terms, point, magnitudes + (point - firstPoint));
+  for (size_t done = 0; done < filters.size();) {
+    // At most four filters per pass; their data pointers, and where their magnitudes go.
+    const size_t group = std::min<size_t>(filters.size() - done, 4);
+    const double* data[4];
+    for (size_t c = 0; c < group; ++c) data[c] = filters[done + c]->data();
+    double* const* out = magnitudes.data() + done;
+    switch (group) {
+      case 1: SumRange<1>(data, terms, firstPoint, lastPoint, out); break;
+      case 2: SumRange<2>(data, terms, firstPoint, lastPoint, out); break;
+      case 3: SumRange<3>(data, terms, firstPoint, lastPoint, out); break;
+      default: SumRange<4>(data, terms, firstPoint, lastPoint, out); break;
+    }
+    done += group;
   }
-  for (; point + 3 <= lastPoint; point += 4) SumPoints<4>(data, terms, point, magnitudes + (point - firstPoint));
-  for (; point <= lastPoint; ++point) SumPoints<1>(data, terms, point, magnitudes + (point - firstPoint));
 }
 
 double ResponseWork(int count) { return static_cast<double>(GridPointCount) * (count > 0 ? count : 0); }
 
-void EvaluateResponse(const RealArray& coeffs, ResponseCurve& magnitude, ResponseCurve& level, int count) {
-  std::array<double, GridPointCount> magnitudes;
+void EvaluateResponses(std::span<const ResponseTarget> targets, int count, const std::function<void()>& stored) {
+  std::vector<std::array<double, GridPointCount>> magnitudes(targets.size());
+  std::vector<const RealArray*> filters;
+  for (const ResponseTarget& target : targets) filters.push_back(&target.coeffs);
   constexpr int taskCount = (GridPointCount + cPointsPerTask - 1) / cPointsPerTask;
-  const double workPerTask = ResponseWork(count) / taskCount;
+  const double workPerTask = ResponseWork(count) * static_cast<double>(targets.size()) / taskCount;
   RunParallel(taskCount, workPerTask, [&](int64_t task) {
     const int first = 1 + static_cast<int>(task) * cPointsPerTask;
     const int last = std::min(first + cPointsPerTask - 1, GridPointCount);
-    EvaluateMagnitudes(coeffs, count, first, last, magnitudes.data() + (first - 1));
+    std::vector<double*> out;
+    for (auto& curve : magnitudes) out.push_back(curve.data() + (first - 1));
+    EvaluateMagnitudes(filters, count, first, last, out);
   });
-  Store(magnitudes.data(), magnitude, level);
+  for (size_t t = 0; t < targets.size(); ++t) {
+    Store(magnitudes[t].data(), targets[t].magnitude, targets[t].level);
+    if (stored) stored();
+  }
+}
+
+void EvaluateResponse(const RealArray& coeffs, ResponseCurve& magnitude, ResponseCurve& level, int count) {
+  const ResponseTarget target{coeffs, magnitude, level};
+  EvaluateResponses({&target, 1}, count);
 }
 
 void EvaluateResponseReference(const RealArray& coeffs, ResponseCurve& magnitude, ResponseCurve& level,

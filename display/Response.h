@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <span>
+
 #include "numerics/CoreTypes.h"
 
 // Magnitude response of the FIR filter coeffs[0 .. count-1] at the 950 grid points: magnitude[i] gets
@@ -16,10 +19,23 @@ void EvaluateResponse(const RealArray& coeffs, ResponseCurve& magnitude, Respons
 void EvaluateResponseReference(const RealArray& coeffs, ResponseCurve& magnitude, ResponseCurve& level,
                                int count);
 
-// Magnitudes |H(f(i))| of coeffs[0 .. count-1] for the grid points firstPoint .. lastPoint (within
-// 1 .. 950) into magnitudes[0 .. lastPoint-firstPoint], as EvaluateResponse computes each of them;
-// an overflowing sum gives infinity or NaN here, for the caller to refuse. count <= 0 gives zeros.
-void EvaluateMagnitudes(const RealArray& coeffs, int count, int firstPoint, int lastPoint, double* magnitudes);
+// One curve pair to fill from a filter's coefficients.
+struct ResponseTarget {
+  const RealArray& coeffs;
+  ResponseCurve& magnitude;
+  ResponseCurve& level;
+};
 
-// Work units (multiply-adds of one grid point's sum) that EvaluateResponse reports for count taps.
+// EvaluateResponse for each target in turn, every filter summed over count coefficients: all are
+// computed in one pass that shares the angle look-ups, then stored in order, each by the failure rule
+// above, so a failing target leaves the later ones untouched. stored runs after each target is stored.
+void EvaluateResponses(std::span<const ResponseTarget> targets, int count, const std::function<void()>& stored = {});
+
+// Magnitudes |H(f(i))| of filters[c][0 .. count-1] for the grid points firstPoint .. lastPoint (within
+// 1 .. 950) into magnitudes[c][0 .. lastPoint-firstPoint], as EvaluateResponse computes each of
+// them; an overflowing sum gives infinity or NaN here, for the caller to refuse. count <= 0 gives zeros.
+void EvaluateMagnitudes(std::span<const RealArray* const> filters, int count, int firstPoint, int lastPoint,
+                        std::span<double* const> magnitudes);
+
+// Work units (terms of the grid points' sums) that EvaluateResponse reports for one filter of count taps.
 double ResponseWork(int count);

@@ -44,6 +44,8 @@ void SumBlock(const double* a, int la, const double* b, int lb, int n0, double* 
     for (int k = sharedFirst; k <= sharedLast; ++k) {
       const Pair factor = Pair{a[k], a[k]};
       const double* const window = b + (n0 - k);
+      // Unrolled, so that the sums stay in registers.
+#pragma GCC unroll 8
       for (int p = 0; p < cOutputsPerPass / 2; ++p) {
         Pair values;
         __builtin_memcpy(&values, window + 2 * p, sizeof values);

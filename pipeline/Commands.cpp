@@ -76,8 +76,19 @@ class CalcProgress {
   void Convolution(int32_t totalTaps, Stage&& stage) {
     Run(convolutionCost_, static_cast<double>(totalTaps) * ShelfLength, stage);
   }
+  // The four responses in one stage, summed side by side; each curve is done when it is stored, which
+  // the stage signals by calling the function it is given.
   template <typename Stage>
-  void Response(int32_t count, Stage&& stage) { Run(responseCost_, ResponseWork(count), stage); }
+  void Responses(int32_t count, Stage&& stage) {
+    const double start = done_;
+    const double cost = 4 * responseCost_;
+    const ProgressScope scope([this, start, cost](double share) { Report(start + share * cost); },
+                              4 * ResponseWork(count));
+    stage([this] {
+      done_ += responseCost_;
+      Report(done_);
+    });
+  }
   void Finished() { fields_.ReportProgress(1.0); }
 
  private:
@@ -92,8 +103,12 @@ class CalcProgress {
     done_ += cost;
     Report(done_);
   }
-  // Never reports 1 before the end: that report closes the window's progress dialog.
-  void Report(double done) { fields_.ReportProgress(std::min(done / total_, 0.999)); }
+  // Never reports 1 before the end: that report closes the window's progress dialog. Never goes
+  // back either, when a curve is stored after its sums were reported done.
+  void Report(double done) {
+    reported_ = std::max(reported_, std::min(done / total_, 0.999));
+    fields_.ReportProgress(reported_);
+  }
 
   FieldAccess& fields_;
   double shelfCost_ = 0;
@@ -102,6 +117,7 @@ class CalcProgress {
   double responseCost_ = 0;
   double total_ = 1;
   double done_ = 0;
+  double reported_ = 0;
 };
 
 // A crossover field: an integer text, used as a frequency in Hz.
@@ -211,31 +227,31 @@ void CalcCommand(FieldAccess& fields, DesignState& state) {
   state.HighCascade.resize(static_cast<size_t>(cascadeLength));
   state.SumCascade.resize(static_cast<size_t>(cascadeLength));
 
-  // One stage per convolution and per response, each reporting its progress.
+  // One stage per convolution, and one for the four responses, each reporting its progress.
   const auto convolve = [&](const RealArray& band, RealArray& cascade) {
     progress.Convolution(totalTaps, [&] {
       ConvolveReal(band.data(), totalTaps, state.ShelfCoeffs.data(), state.ShelfLength, cascade.data(),
                    cascadeLength);
     });
   };
-  const auto evaluate = [&](const RealArray& coeffs, ResponseCurve& magnitude, ResponseCurve& level, int32_t count) {
-    progress.Response(count, [&] { EvaluateResponse(coeffs, magnitude, level, count); });
+  // The four curves in the order low, mid, high, sum.
+  const auto evaluate = [&](const RealArray& low, const RealArray& mid, const RealArray& high, const RealArray& sum,
+                            int32_t count) {
+    const ResponseTarget targets[] = {{low, state.LowMag, state.LowDb},
+                                      {mid, state.MidMag, state.MidDb},
+                                      {high, state.HighMag, state.HighDb},
+                                      {sum, state.SumMag, state.SumDb}};
+    progress.Responses(count, [&](const auto& stored) { EvaluateResponses(targets, count, stored); });
   };
   if (state.ShelfCutDb < 1) {
     state.SumCoeffs = SumBands(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, totalTaps);
-    evaluate(state.LowCoeffs, state.LowMag, state.LowDb, totalTaps);
-    evaluate(state.MidCoeffs, state.MidMag, state.MidDb, totalTaps);
-    evaluate(state.HighCoeffs, state.HighMag, state.HighDb, totalTaps);
-    evaluate(state.SumCoeffs, state.SumMag, state.SumDb, totalTaps);
+    evaluate(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, state.SumCoeffs, totalTaps);
   } else {
     convolve(state.LowCoeffs, state.LowCascade);
     convolve(state.MidCoeffs, state.MidCascade);
     convolve(state.HighCoeffs, state.HighCascade);
     state.SumCascade = SumBands(state.LowCascade, state.MidCascade, state.HighCascade, cascadeLength);
-    evaluate(state.LowCascade, state.LowMag, state.LowDb, cascadeLength);
-    evaluate(state.MidCascade, state.MidMag, state.MidDb, cascadeLength);
-    evaluate(state.HighCascade, state.HighMag, state.HighDb, cascadeLength);
-    evaluate(state.SumCascade, state.SumMag, state.SumDb, cascadeLength);
+    evaluate(state.LowCascade, state.MidCascade, state.HighCascade, state.SumCascade, cascadeLength);
   }
 
   fields.SetCaption(Caption::Label21, "振幅係数の最大値：CMax = " + FormatCMax(ComputeCMax(state)));

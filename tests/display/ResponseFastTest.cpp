@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <numbers>
 #include <random>
 #include <string>
 #include <vector>
@@ -131,21 +133,37 @@ TEST(EvaluateResponseFast, FailsAsTheLiteralEvaluationDoes) {
   }
 }
 
-// However the points are grouped into passes and tasks, and whichever thread sums them, each point's
-// sum is the same sequence of operations: the curves agree to the bit.
+// One filter's magnitudes for points first .. last, summed alone or alongside others.
+std::vector<double> Magnitudes(const std::vector<const RealArray*>& filters, size_t which, int count, int first,
+                               int last) {
+  std::vector<std::vector<double>> out(filters.size(), std::vector<double>(last - first + 1));
+  std::vector<double*> pointers;
+  for (auto& values : out) pointers.push_back(values.data());
+  EvaluateMagnitudes(filters, count, first, last, pointers);
+  return out[which];
+}
+
+// However the points are grouped into passes and tasks, beside however many other filters, and
+// whichever thread sums them, each point's sum is the same sequence of operations: the curves agree
+// to the bit.
 TEST(EvaluateResponseFast, SplitsGiveBitIdenticalResults) {
-  const RealArray coeffs = Design(901, 701, 301, 300, 2000, true, 6)[1];
+  const std::vector<RealArray> bands = Design(901, 701, 301, 300, 2000, true, 6);
+  const RealArray& coeffs = bands[1];
   const int count = static_cast<int>(coeffs.size());
 
-  std::vector<double> whole(GridPointCount), single(GridPointCount), uneven(GridPointCount);
-  EvaluateMagnitudes(coeffs, count, 1, GridPointCount, whole.data());
-  for (int i = 1; i <= GridPointCount; ++i) EvaluateMagnitudes(coeffs, count, i, i, &single[i - 1]);
+  const std::vector<double> whole = Magnitudes({&coeffs}, 0, count, 1, GridPointCount);
+  std::vector<double> single, uneven;
+  for (int i = 1; i <= GridPointCount; ++i) single.push_back(Magnitudes({&coeffs}, 0, count, i, i)[0]);
   for (int first = 1, width = 1; first <= GridPointCount; first += width, width = width % 13 + 2) {
     const int last = std::min(first + width - 1, GridPointCount);
-    EvaluateMagnitudes(coeffs, count, first, last, &uneven[first - 1]);
+    const std::vector<double> part = Magnitudes({&bands[0], &coeffs, &bands[2]}, 1, count, first, last);
+    uneven.insert(uneven.end(), part.begin(), part.end());
   }
   EXPECT_EQ(single, whole);
   EXPECT_EQ(uneven, whole);
+  const std::vector<const RealArray*> five = {&bands[0], &bands[2], &bands[3], &bands[0], &coeffs};
+  EXPECT_EQ(Magnitudes(five, 4, count, 1, GridPointCount), whole);
+  EXPECT_EQ(Magnitudes({&bands[3], &coeffs}, 1, count, 1, GridPointCount), whole);
 
   ResponseCurve oneMagnitude{}, oneLevel{};
   {
@@ -154,12 +172,40 @@ TEST(EvaluateResponseFast, SplitsGiveBitIdenticalResults) {
   }
   for (const int threads : {2, 3, 7}) {
     const WorkerCount workers(threads);
-    ResponseCurve magnitude{}, level{};
-    EvaluateResponse(coeffs, magnitude, level, count);
-    EXPECT_EQ(magnitude, oneMagnitude) << threads;
-    EXPECT_EQ(level, oneLevel) << threads;
+    std::array<ResponseCurve, 4> magnitude{}, level{};
+    const ResponseTarget targets[] = {{bands[0], magnitude[0], level[0]},
+                                      {coeffs, magnitude[1], level[1]},
+                                      {bands[2], magnitude[2], level[2]},
+                                      {bands[3], magnitude[3], level[3]}};
+    int stored = 0;
+    EvaluateResponses(targets, count, [&stored] { ++stored; });
+    EXPECT_EQ(stored, 4);
+    EXPECT_EQ(magnitude[1], oneMagnitude) << threads;
+    EXPECT_EQ(level[1], oneLevel) << threads;
   }
   for (int i = 1; i <= GridPointCount; ++i) EXPECT_EQ(oneMagnitude[i], whole[i - 1]) << i;
+}
+
+// Targets are stored in order: one that fails leaves the later ones as they were.
+TEST(EvaluateResponseFast, AFailingTargetLeavesTheLaterOnesUntouched) {
+  const RealArray good = {0.5, 0.25}, zero = {0.0, 0.0};
+  std::array<ResponseCurve, 3> magnitude{}, level{};
+  const ResponseTarget targets[] = {
+      {good, magnitude[0], level[0]}, {zero, magnitude[1], level[1]}, {good, magnitude[2], level[2]}};
+  int stored = 0;
+  try {
+    EvaluateResponses(targets, 2, [&stored] { ++stored; });
+    ADD_FAILURE() << "no error";
+  } catch (const UserError& error) {
+    EXPECT_STREQ(error.what(), "0 による浮動小数点数除算");
+  }
+  EXPECT_EQ(stored, 1);
+  EXPECT_NEAR(magnitude[0][950], std::hypot(0.5 + 0.25 * std::cos(2 * std::numbers::pi * 10000 / 44100),
+                                          0.25 * std::sin(2 * std::numbers::pi * 10000 / 44100)), 1e-15);
+  EXPECT_EQ(magnitude[1][1], 0.0);
+  EXPECT_EQ(magnitude[1][2], 0.0);  // as it was: untouched
+  EXPECT_EQ(level[1][1], 0.0);
+  EXPECT_EQ(magnitude[2], ResponseCurve{});
 }
 
 }  // namespace

@@ -1,0 +1,106 @@
+// The stages of a Calc and the whole command at the tap counts that matter: the default design
+// (901 taps, 2105 with the shelf), 65535 and 1,000,001 taps, each with the shelf at +6 dB.
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+
+#include "design/BandFilters.h"
+#include "design/Kaiser.h"
+#include "design/Shelf.h"
+#include "display/Response.h"
+#include "numerics/Convolution.h"
+#include "pipeline/Commands.h"
+#include "pipeline/DesignState.h"
+#include "pipeline/MemoryFields.h"
+
+namespace {
+
+const double cBeta = KaiserBeta(144);
+
+// The default low band of taps, centred in itself, as the Calc makes it.
+RealArray LowBand(int taps) { return DesignLowPass(taps, 300, cBeta); }
+
+RealArray Shelf() {
+  RealArray shelf(ShelfLength);
+  DesignShelf(200, 800, 6, shelf);
+  return shelf;
+}
+
+void BM_ShelfDesign(benchmark::State& state) {
+  RealArray shelf(ShelfLength);
+  for (auto _ : state) {
+    DesignShelf(200, 800, 6, shelf);
+    benchmark::DoNotOptimize(shelf.data());
+  }
+}
+BENCHMARK(BM_ShelfDesign)->Unit(benchmark::kMicrosecond);
+
+void BM_LowPassDesign(benchmark::State& state) {
+  for (auto _ : state) benchmark::DoNotOptimize(LowBand(static_cast<int>(state.range(0))));
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(BM_LowPassDesign)->Arg(901)->Arg(65535)->Arg(1000001)->Unit(benchmark::kMillisecond);
+
+void BM_Convolution(benchmark::State& state) {
+  const int taps = static_cast<int>(state.range(0));
+  const RealArray band = LowBand(taps), shelf = Shelf();
+  RealArray cascade(static_cast<size_t>(taps) + ShelfLength - 1);
+  for (auto _ : state) {
+    ConvolveReal(band.data(), taps, shelf.data(), ShelfLength, cascade.data(), static_cast<int>(cascade.size()));
+    benchmark::DoNotOptimize(cascade.data());
+  }
+  state.SetItemsProcessed(state.iterations() * taps * ShelfLength);
+}
+BENCHMARK(BM_Convolution)->Arg(901)->Arg(65535)->Arg(1000001)->Unit(benchmark::kMillisecond);
+
+// One curve of count taps: the default cascade is 2105.
+void BM_Response(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  const RealArray coeffs = LowBand(count % 2 == 0 ? count + 1 : count);
+  ResponseCurve magnitude, level;
+  for (auto _ : state) {
+    EvaluateResponse(coeffs, magnitude, level, count);
+    benchmark::DoNotOptimize(magnitude.data());
+  }
+  state.SetItemsProcessed(state.iterations() * count * GridPointCount);
+}
+BENCHMARK(BM_Response)->Arg(901)->Arg(2105)->Arg(66739)->Arg(1001205)->Unit(benchmark::kMillisecond);
+
+void BM_ResponseReference(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  const RealArray coeffs = LowBand(count);
+  ResponseCurve magnitude, level;
+  for (auto _ : state) {
+    EvaluateResponseReference(coeffs, magnitude, level, count);
+    benchmark::DoNotOptimize(magnitude.data());
+  }
+  state.SetItemsProcessed(state.iterations() * count * GridPointCount);
+}
+BENCHMARK(BM_ResponseReference)->Arg(2105)->Unit(benchmark::kMillisecond)->Iterations(2);
+
+// The whole Calc on the window's defaults with the low band at taps and the shelf at cutDb.
+void BM_Calc(benchmark::State& state) {
+  const int taps = static_cast<int>(state.range(0));
+  const int cutDb = static_cast<int>(state.range(1));
+  for (auto _ : state) {
+    MemoryFields fields;
+    fields.SetText(Field::Edit1, std::to_string(taps));
+    fields.SetSliderPosition(6 - cutDb);
+    DesignState design;
+    CalcCommand(fields, design);
+    if (!fields.Messages().empty()) state.SkipWithError(fields.Messages().front().c_str());
+    benchmark::DoNotOptimize(design.SumMag.data());
+  }
+}
+BENCHMARK(BM_Calc)
+    ->Args({901, 0})
+    ->Args({901, 6})
+    ->Args({65535, 6})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_Calc)->Args({1000001, 6})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();
