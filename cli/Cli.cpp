@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include <ostream>
 #include <string>
 
 #include "cli/CliExport.h"
@@ -15,6 +16,33 @@ namespace {
 constexpr int ExitDone = 0;
 constexpr int ExitCommandFailed = 1;
 constexpr int ExitUsage = 2;
+
+// The in-memory fields with the Calc's progress shown as one line on err, rewritten in place as the
+// whole percentage grows and ended when the computation is over.
+class ProgressFields : public MemoryFields {
+ public:
+  explicit ProgressFields(std::ostream* err) : err_(err) {}
+
+  void ReportProgress(double fraction) override {
+    MemoryFields::ReportProgress(fraction);
+    if (err_ == nullptr) return;
+    const int percent = static_cast<int>(fraction * 100);
+    if (percent == shownPercent_) return;
+    shownPercent_ = percent;
+    ended_ = fraction >= 1.0;
+    *err_ << "\rCalc " << percent << "%" << (ended_ ? "\n" : "") << std::flush;
+  }
+  // Ends a line that a failing Calc left open, so that its message starts a line of its own.
+  void EndLine() {
+    if (err_ != nullptr && shownPercent_ >= 0 && !ended_) *err_ << "\n";
+    ended_ = true;
+  }
+
+ private:
+  std::ostream* err_;
+  int shownPercent_ = -1;
+  bool ended_ = false;
+};
 
 }  // namespace
 
@@ -35,7 +63,7 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
     return ExitDone;
   }
 
-  MemoryFields fields;
+  ProgressFields fields(request.progress ? &err : nullptr);
   for (const auto& [field, text] : request.texts) fields.SetText(field, text);
   if (request.adjustChecked) fields.SetAdjustChecked(*request.adjustChecked);
   if (request.shelfCutDb) {
@@ -53,6 +81,7 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
       LengthEstimateCommand(fields);
     }
   });
+  fields.EndLine();
   // A validation message stops the command without an error, but it produced no result either.
   const bool calcFailed = !ranToEnd || !fields.Messages().empty();
   // Files are written only from a Calc that completed; a file that cannot be written is reported

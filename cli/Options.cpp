@@ -97,6 +97,7 @@ std::string OptionLines(std::string_view command) {
     line("--curves FILE", "write the eight response curves as CSV (magnitudes and dB)");
     line("--png FILE", "write the graph picture Image1 (681 x 337) as PNG");
     line("--png-labelled FILE", "write the graph with its axis labels (788 x 599) as PNG");
+    line("--progress", "show the Calc's progress as a line on stderr");
   } else {
     fieldLines(EstimateOptions);
   }
@@ -162,7 +163,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     const bool inlineValue = equals != std::string_view::npos;
 
     const bool isFlag = name == "--json" || name == "--help" || name == "--version" ||
-                        (request.command == CliCommand::Design && (name == "--adjust" || name == "--no-adjust"));
+                        (request.command == CliCommand::Design &&
+                         (name == "--adjust" || name == "--no-adjust" || name == "--progress"));
     if (isFlag) {
       if (inlineValue) return fail("option " + std::string(name) + " takes no value");
       if (name == "--json") request.json = true;
@@ -170,6 +172,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
       if (name == "--version") request.command = CliCommand::Version;
       if (name == "--adjust") request.adjustChecked = true;
       if (name == "--no-adjust") request.adjustChecked = false;
+      if (name == "--progress") request.progress = true;
       if (name == "--help" || name == "--version") return parsed;
       continue;
     }

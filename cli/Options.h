@@ -18,6 +18,7 @@ struct CliRequest {
   std::optional<bool> adjustChecked;                 // CheckBox3
   std::optional<int> shelfCutDb;                     // 0 .. 6, the slider at position 6 - cut
   bool json = false;
+  bool progress = false;  // --progress: the Calc's progress as a line on stderr (design only)
   // What the design writes besides its output (design only).
   std::optional<std::string> exportDirectory;       // --export: the filters and their summary
   FilterFormat exportFormat = FilterFormat::Wav32;  // --format
