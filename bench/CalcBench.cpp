@@ -3,6 +3,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <array>
 #include <string>
 
 #include "design/BandFilters.h"
@@ -34,13 +35,13 @@ void BM_ShelfDesign(benchmark::State& state) {
     benchmark::DoNotOptimize(shelf.data());
   }
 }
-BENCHMARK(BM_ShelfDesign)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ShelfDesign)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_LowPassDesign(benchmark::State& state) {
   for (auto _ : state) benchmark::DoNotOptimize(LowBand(static_cast<int>(state.range(0))));
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
-BENCHMARK(BM_LowPassDesign)->Arg(901)->Arg(65535)->Arg(1000001)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LowPassDesign)->Arg(901)->Arg(65535)->Arg(1000001)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_Convolution(benchmark::State& state) {
   const int taps = static_cast<int>(state.range(0));
@@ -52,7 +53,7 @@ void BM_Convolution(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * taps * ShelfLength);
 }
-BENCHMARK(BM_Convolution)->Arg(901)->Arg(65535)->Arg(1000001)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Convolution)->Arg(901)->Arg(65535)->Arg(1000001)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // One curve of count taps: the default cascade is 2105.
 void BM_Response(benchmark::State& state) {
@@ -65,7 +66,24 @@ void BM_Response(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * count * GridPointCount);
 }
-BENCHMARK(BM_Response)->Arg(901)->Arg(2105)->Arg(66739)->Arg(1001205)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Response)->Arg(901)->Arg(2105)->Arg(66739)->Arg(1001205)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The four curves of a Calc summed side by side, as the Calc sums them.
+void BM_FourResponses(benchmark::State& state) {
+  const int count = static_cast<int>(state.range(0));
+  const RealArray coeffs = LowBand(count % 2 == 0 ? count + 1 : count);
+  std::array<ResponseCurve, 4> magnitude, level;
+  const ResponseTarget targets[] = {{coeffs, magnitude[0], level[0]},
+                                    {coeffs, magnitude[1], level[1]},
+                                    {coeffs, magnitude[2], level[2]},
+                                    {coeffs, magnitude[3], level[3]}};
+  for (auto _ : state) {
+    EvaluateResponses(targets, count);
+    benchmark::DoNotOptimize(magnitude.data());
+  }
+  state.SetItemsProcessed(state.iterations() * 4 * count * GridPointCount);
+}
+BENCHMARK(BM_FourResponses)->Arg(2105)->Arg(66739)->Arg(1001205)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_ResponseReference(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));

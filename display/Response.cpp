@@ -81,6 +81,7 @@ void SumPoints(const double* const* filters, int count, int first, double* const
   }
   for (int k = 0; k < count; ++k) {
     Pair coefficient[C];
+#pragma GCC unroll 4
     for (int c = 0; c < C; ++c) coefficient[c] = Pair{filters[c][k], filters[c][k]};
     // Unrolled, so that the accumulators and phases stay in registers.
 #pragma GCC unroll 16
