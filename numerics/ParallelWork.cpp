@@ -16,8 +16,9 @@ namespace {
 thread_local ProgressScope* currentScope = nullptr;
 std::atomic<int> configuredWorkers{0};
 
-// Work below this many units (about a millisecond of multiply-adds) is not worth a thread.
-constexpr double cInlineWork = 1e6;
+// Work below this many units (multiply-adds: about half a millisecond on one core) is not worth
+// waking threads for, least of all on a busy machine.
+constexpr double cInlineWork = 3e6;
 // How long the calling thread waits between two progress reports.
 constexpr std::chrono::milliseconds cReportInterval{25};
 

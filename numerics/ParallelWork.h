@@ -37,7 +37,8 @@ class ProgressScope {
 // and returns when all have run. Tasks are taken in ascending order; when tasks throw, the lowest
 // failing task's exception is rethrown once the others in flight have ended and no new task starts.
 // When the progress report throws, the workers stop after their current task, are joined, and the
-// report's exception propagates. Small work runs on the calling thread.
+// report's exception propagates. Small work (below a few million units, counted as multiply-adds)
+// runs on the calling thread.
 void RunParallel(int64_t taskCount, double workPerTask, const std::function<void(int64_t)>& task);
 
 // The number of worker threads RunParallel uses; 0 (the default) means one per core.

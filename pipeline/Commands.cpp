@@ -47,15 +47,15 @@ std::string FormatCMax(double value) {
   return std::string(buffer, result.ptr);
 }
 
-// The share of a Calc done, for the progress reports, weighed by rough relative costs of the fast
-// stages: a window weight (two 30-term Bessel series), a multiply-add of the convolution, and a term
-// of a response sum (a table look-up and a multiply-add). A stage whose work runs on the worker
+// The share of a Calc done, for the progress reports, weighed by the measured relative costs of the
+// stages in multiply-adds of the convolution: a band tap (a window weight, two 30-term Bessel series in
+// extended precision, and a sine) and a term of one response sum (a table look-up and a multiply-add). A stage whose work runs on the worker
 // threads reports while it runs, every few tens of milliseconds; every stage reports when it ends.
 class CalcProgress {
  public:
-  static constexpr double WindowWeightCost = 60;
+  static constexpr double WindowWeightCost = 4000;
   static constexpr double ConvolutionTermCost = 1;
-  static constexpr double ResponseTermCost = 3;
+  static constexpr double ResponseTermCost = 2;
 
   CalcProgress(FieldAccess& fields, int32_t bandTapSum, int32_t totalTaps, int32_t cascadeLength, bool cascade)
       : fields_(fields) {
@@ -67,11 +67,13 @@ class CalcProgress {
     total_ = shelfCost_ + bandsCost_ + 3 * convolutionCost_ + 4 * responseCost_;
   }
   // Each stage runs through Run with the units its parallel work reports in: none for the shelf,
-  // one per band design, one per multiply-add of a convolution, one per term of a response.
+  // the window weights of the bands, one per multiply-add of a convolution, one per term of a response.
   template <typename Stage>
   void Shelf(Stage&& stage) { Run(shelfCost_, 0.0, stage); }
   template <typename Stage>
-  void Bands(Stage&& stage) { Run(bandsCost_, 3.0, stage); }
+  void Bands(Stage&& stage) { Run(bandsCost_, bandsCost_, stage); }
+  // The work units of one of the three band designs, for RunParallel.
+  double BandTaskWork() const { return bandsCost_ / 3; }
   template <typename Stage>
   void Convolution(int32_t totalTaps, Stage&& stage) {
     Run(convolutionCost_, static_cast<double>(totalTaps) * ShelfLength, stage);
@@ -204,7 +206,7 @@ void CalcCommand(FieldAccess& fields, DesignState& state) {
     // The bands' own arrays live only until they are centred. The three designs run side by side;
     // when several fail, the error is the one the first failing design in this order raises.
     RealArray lowBand, midBand, highBand;
-    RunParallel(3, 1.0, [&](int64_t band) {
+    RunParallel(3, progress.BandTaskWork(), [&](int64_t band) {
       if (band == 0) lowBand = DesignLowPass(low.count, lowCutHz, beta);
       if (band == 1) midBand = DesignBandPass(mid.count, midLowHz, midHighHz, beta);
       if (band == 2) highBand = DesignHighPass(high.count, highCutHz, beta);
