@@ -115,6 +115,7 @@ BENCHMARK(BM_Calc)
     ->Args({901, 0})
     ->Args({901, 6})
     ->Args({65535, 6})
+    ->Args({65535, 0})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_Calc)->Args({1000001, 6})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
