@@ -296,12 +296,12 @@ TEST(DefaultCalc, LabelsLengthsAndRedraw) {
   for (Field field : {Field::Edit1, Field::Edit9, Field::Edit10, Field::EditShelbL, Field::EditShelbH}) {
     EXPECT_EQ(fields.Text(field), DefaultText(field));
   }
-  // Shelf, bands, four responses, then the end.
+  // Shelf, bands, four responses, then the end; a stage that runs long reports while it runs too.
   const std::vector<double>& reports = fields.ProgressReports();
-  ASSERT_EQ(reports.size(), 7u);
+  ASSERT_GE(reports.size(), 7u);
   EXPECT_TRUE(std::is_sorted(reports.begin(), reports.end()));
   EXPECT_GT(reports.front(), 0.0);
-  EXPECT_LT(reports[5], 1.0);
+  EXPECT_LT(reports[reports.size() - 2], 1.0);
   EXPECT_EQ(reports.back(), 1.0);
 }
 
