@@ -6,6 +6,7 @@
 #include <cfloat>
 #include <cmath>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,8 @@ struct TypedFault {
   bool estimate;  // Button5 instead of Button1
   std::string message;
 };
+
+void PrintTo(const TypedFault& row, std::ostream* out) { *out << row.name; }
 
 class TypedFaults : public testing::TestWithParam<TypedFault> {};
 

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 
 #include <algorithm>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,9 @@ struct HugeCalc {
   int32_t totalTaps;        // written before the refusal
   size_t bandArraySize;     // LowCoeffs afterwards: 7 when not resized
 };
+
+// The row as its test name shows it.
+void PrintTo(const HugeCalc& row, std::ostream* out) { *out << row.low << "," << row.mid << "," << row.high; }
 
 class HugeCalcs : public testing::TestWithParam<HugeCalc> {};
 
@@ -98,6 +102,8 @@ struct HugeSlider {
   int32_t cascadeLength;
   const char* totalCaption;
 };
+
+void PrintTo(const HugeSlider& row, std::ostream* out) { *out << row.low << " at " << row.position; }
 
 class HugeSliders : public testing::TestWithParam<HugeSlider> {};
 
