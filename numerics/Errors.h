@@ -3,11 +3,16 @@
 #include <stdexcept>
 #include <string>
 
-// The one error type of the tool. Its what() is the UTF-8 text shown to the user as it stands:
-// in the window's message box, on the CLI's stderr.
+// The one error type of the tool. Text() is the UTF-8 text shown to the user as it stands: in the
+// window's message box, on the CLI's stderr. It is kept whole, since a message quotes what was typed
+// and that may hold a NUL byte, where what() would end.
 class UserError : public std::runtime_error {
  public:
-  explicit UserError(const std::string& message) : std::runtime_error(message) {}
+  explicit UserError(const std::string& message) : std::runtime_error(message), text_(message) {}
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
 };
 
 // The FFT's own error (a transform length with a prime factor above the butterfly capacity).

@@ -46,7 +46,7 @@ bool RunReported(FieldAccess& fields, const std::function<void()>& handler) {
   } catch (const CommandCancelled&) {
   } catch (const UserError& error) {
     fields.SetBusyCursor(false);
-    fields.ShowMessage(error.what());
+    fields.ShowMessage(error.Text());
   } catch (const std::bad_alloc&) {
     fields.SetBusyCursor(false);
     fields.ShowMessage(Messages::RangeCheck);

@@ -181,14 +181,13 @@ class EventCheck {
   const DesignState& Old() const { return before_.state; }
   const DesignState& New() const { return after_.state; }
 
-  // Exactly this message, or none when message is empty. Errors carry their texts as C strings, so
-  // a field text holding a NUL byte is shown up to it.
+  // Exactly this message, or none when message is empty; a field text holding a NUL byte is quoted
+  // whole.
   void Message(const std::string& message) {
     if (message.empty()) {
       Require(shown_.empty(), "unexpected message '" + Shown() + "'");
     } else {
-      const std::string shownPart = message.substr(0, message.find('\0'));
-      Require(shown_.size() == 1 && shown_[0] == shownPart, "expected message '" + message + "', got '" + Shown() + "'");
+      Require(shown_.size() == 1 && shown_[0] == message, "expected message '" + message + "', got '" + Shown() + "'");
     }
   }
   // One message out of these, or none when allowNone.
