@@ -172,6 +172,12 @@ void Radix10Butterfly(Complex* z) {
 
 // DFT of z[0 .. p-1] for an odd prime p, pairing entries k and p-k so that each root of unity
 // serves two outputs. rootTable[m] = exp(-2*pi*i*m/p).
+// One step of an output pair's sums: each component is formed in extended precision and rounded to
+// double when stored, as every Complex operation is.
+inline double StepSum(double accumulator, double first, double second) {
+  return static_cast<double>((static_cast<long double>(accumulator) + first) + second);
+}
+
 void OddPrimeButterfly(int p, Complex* z, const Complex* rootTable) {
   std::array<Complex, PairCapacity> v;
   std::array<Complex, PairCapacity> w;
@@ -180,22 +186,56 @@ void OddPrimeButterfly(int p, Complex* z, const Complex* rootTable) {
     v[k] = MakeComplex(z[k].re + z[p - k].re, z[k].im - z[p - k].im);
     w[k] = MakeComplex(z[k].re - z[p - k].re, z[k].im + z[p - k].im);
   }
-  for (int j = 1; j < h; ++j) {
-    z[j] = z[0];
-    z[p - j] = z[0];
+  // Every output pair (j, p - j) sums over k in ascending order on its own; four pairs are summed
+  // side by side in locals, so that their chains of extended-precision additions overlap instead of
+  // each waiting for the last. The order of every pair's own sums is unchanged.
+  constexpr int Lanes = 4;
+  int j = 1;
+  for (; j + Lanes <= h; j += Lanes) {
+    double lowRe[Lanes], lowIm[Lanes], highRe[Lanes], highIm[Lanes];
+    int m[Lanes];
+    for (int q = 0; q < Lanes; ++q) {
+      lowRe[q] = highRe[q] = z[0].re;
+      lowIm[q] = highIm[q] = z[0].im;
+      m[q] = j + q;
+    }
+    for (int k = 1; k < h; ++k) {
+      for (int q = 0; q < Lanes; ++q) {
+        const Complex root = rootTable[m[q]];
+        const double rr = root.re * v[k].re;
+        const double ii = root.im * v[k].im;
+        const double ri = root.re * w[k].im;
+        const double ir = root.im * w[k].re;
+        highRe[q] = StepSum(highRe[q], rr, ii);
+        highIm[q] = StepSum(highIm[q], ri, -ir);
+        lowRe[q] = StepSum(lowRe[q], rr, -ii);
+        lowIm[q] = StepSum(lowIm[q], ri, ir);
+        m[q] += j + q;
+        if (m[q] >= p) m[q] -= p;
+      }
+    }
+    for (int q = 0; q < Lanes; ++q) {
+      z[j + q] = MakeComplex(lowRe[q], lowIm[q]);
+      z[p - j - q] = MakeComplex(highRe[q], highIm[q]);
+    }
+  }
+  for (; j < h; ++j) {
+    double lowRe = z[0].re, lowIm = z[0].im, highRe = z[0].re, highIm = z[0].im;
     int m = j;
     for (int k = 1; k < h; ++k) {
       const double rr = rootTable[m].re * v[k].re;
       const double ii = rootTable[m].im * v[k].im;
       const double ri = rootTable[m].re * w[k].im;
       const double ir = rootTable[m].im * w[k].re;
-      z[p - j].re = static_cast<double>((static_cast<long double>(z[p - j].re) + rr) + ii);
-      z[p - j].im = static_cast<double>((static_cast<long double>(z[p - j].im) + ri) - ir);
-      z[j].re = static_cast<double>((static_cast<long double>(z[j].re) + rr) - ii);
-      z[j].im = static_cast<double>((static_cast<long double>(z[j].im) + ri) + ir);
+      highRe = StepSum(highRe, rr, ii);
+      highIm = StepSum(highIm, ri, -ir);
+      lowRe = StepSum(lowRe, rr, -ii);
+      lowIm = StepSum(lowIm, ri, ir);
       m += j;
       if (m >= p) m -= p;
     }
+    z[j] = MakeComplex(lowRe, lowIm);
+    z[p - j] = MakeComplex(highRe, highIm);
   }
   for (int k = 1; k < h; ++k) {
     z[0].re = z[0].re + v[k].re;
