@@ -47,7 +47,7 @@ std::vector<RealArray> Design(int lowTaps, int midTaps, int highTaps, double low
   return bands;
 }
 
-// A non-symmetric array with a fixed seed: no linear phase, no structure to hide an error behind.
+// A non-symmetric array from a fixed random start value: no linear phase, no structure to hide an error behind.
 RealArray RandomTaps(int count) {
   std::mt19937 generator(20240611);
   std::uniform_real_distribution<double> value(-1.0, 1.0);

@@ -10,8 +10,8 @@
 
 namespace {
 
-RealArray RandomSequence(int n, unsigned seed) {
-  std::mt19937 generator(seed);
+RealArray RandomSequence(int n, unsigned start) {
+  std::mt19937 generator(start);
   std::uniform_real_distribution<double> value(-1.0, 1.0);
   RealArray values(static_cast<size_t>(n));
   for (double& v : values) v = value(generator);
