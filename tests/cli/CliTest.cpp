@@ -196,3 +196,25 @@ TEST(CliOptions, EachDesignOptionSetsItsField) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Cli, ProgressIsOneLineOnStderrOnlyWhenAsked) {
+  const CliRun quiet = RunTool({"design", "--shelf-cut", "6"});
+  EXPECT_EQ(quiet.err, "");
+  const CliRun shown = RunTool({"design", "--shelf-cut", "6", "--progress"});
+  EXPECT_EQ(shown.status, 0);
+  EXPECT_EQ(shown.out, quiet.out);
+  ASSERT_FALSE(shown.err.empty());
+  EXPECT_EQ(shown.err.front(), '\r');
+  EXPECT_EQ(std::count(shown.err.begin(), shown.err.end(), '\n'), 1);
+  EXPECT_TRUE(shown.err.ends_with("100%\n")) << shown.err;
+  // A failing Calc still ends its progress line before the message.
+  const CliRun failed = RunTool({"design", "--progress", "--low-taps", "1"});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_TRUE(failed.err.ends_with("\n" + std::string("不正な浮動小数点数演算命令") + "\n") ||
+              failed.err == std::string("不正な浮動小数点数演算命令") + "\n")
+      << failed.err;
+}
+
+}  // namespace
