@@ -7,8 +7,13 @@
 // Zero-based resizable array of doubles. Resizing keeps the prefix and fills new elements with 0.0.
 using RealArray = std::vector<double>;
 
-// The one sampling frequency of the tool, in Hz. Its half, 22050 Hz, is the Nyquist frequency.
+// The sampling frequency a design starts from, in Hz. Its half, 22050 Hz, is the Nyquist frequency.
 constexpr int SampleRate = 44100;
+
+// The sampling frequencies a design may use: any whole number of Hz in this range.
+constexpr int MinSampleRate = 8000;
+constexpr int MaxSampleRate = 768000;
+constexpr bool IsSampleRate(long long rateHz) { return rateHz >= MinSampleRate && rateHz <= MaxSampleRate; }
 
 // Number of points of the frequency grid on which responses are evaluated.
 constexpr int GridPointCount = 950;
