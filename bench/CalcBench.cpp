@@ -20,18 +20,18 @@ namespace {
 const double cBeta = KaiserBeta(144);
 
 // The default low band of taps, centred in itself, as the Calc makes it.
-RealArray LowBand(int taps) { return DesignLowPass(taps, 300, cBeta); }
+RealArray LowBand(int taps) { return DesignLowPass(taps, 300, cBeta, SampleRate); }
 
 RealArray Shelf() {
   RealArray shelf(ShelfLength);
-  DesignShelf(200, 800, 6, shelf);
+  DesignShelf(200, 800, 6, SampleRate, shelf);
   return shelf;
 }
 
 void BM_ShelfDesign(benchmark::State& state) {
   RealArray shelf(ShelfLength);
   for (auto _ : state) {
-    DesignShelf(200, 800, 6, shelf);
+    DesignShelf(200, 800, 6, SampleRate, shelf);
     benchmark::DoNotOptimize(shelf.data());
   }
 }

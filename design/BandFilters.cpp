@@ -5,12 +5,12 @@
 
 #include "design/Kaiser.h"
 #include "numerics/Errors.h"
+#include "numerics/SampleRate.h"
 
 namespace {
 
 constexpr long double Pi = 3.141592653589793238463L;
 constexpr long double TwoPi = 6.283185307179586477L;
-constexpr long double Rate = 44100.0L;
 
 // Calls tap(n, k, w) for n = 0 .. l-1, k = n - l/2, w the window weight, and stores its result.
 template <typename Tap>
@@ -31,26 +31,29 @@ void RequireLength(const RealArray& array, int n) {
 
 }  // namespace
 
-RealArray DesignLowPass(int l, double fl, double beta) {
-  return DesignBand(l, beta, [fl](int k, long double w) -> long double {
-    if (k == 0) return w * 2 * fl / Rate;
-    return std::sin(k * TwoPi * fl / Rate) * w / (k * Pi);
+RealArray DesignLowPass(int l, double fl, double beta, int rateHz) {
+  const long double rate = RequireSampleRate(rateHz);
+  return DesignBand(l, beta, [fl, rate](int k, long double w) -> long double {
+    if (k == 0) return w * 2 * fl / rate;
+    return std::sin(k * TwoPi * fl / rate) * w / (k * Pi);
   });
 }
 
-RealArray DesignBandPass(int l, double fa, double fb, double beta) {
+RealArray DesignBandPass(int l, double fa, double fb, double beta, int rateHz) {
+  const long double rate = RequireSampleRate(rateHz);
   const long double width = static_cast<long double>(fb) - fa;
   const long double centreSum = static_cast<long double>(fb) + fa;
   return DesignBand(l, beta, [=](int k, long double w) -> long double {
-    if (k == 0) return w * 2 * width / Rate;
+    if (k == 0) return w * 2 * width / rate;
     // A cosine at the band centre times a sine at its half width: the difference of two low-passes.
     const long double scale = 2 * w / (k * Pi);
-    return scale * std::cos(k * Pi * centreSum / Rate) * std::sin(k * Pi * width / Rate);
+    return scale * std::cos(k * Pi * centreSum / rate) * std::sin(k * Pi * width / rate);
   });
 }
 
-RealArray DesignHighPass(int l, double fh, double beta) {
-  const long double prototype = 1.0L - 2 * static_cast<long double>(fh) / Rate;
+RealArray DesignHighPass(int l, double fh, double beta, int rateHz) {
+  const long double rate = RequireSampleRate(rateHz);
+  const long double prototype = 1.0L - 2 * static_cast<long double>(fh) / rate;
   return DesignBand(l, beta, [prototype](int k, long double w) -> long double {
     if (k == 0) return w * prototype;
     const long double sign = (k % 2 == 0) ? 1.0L : -1.0L;

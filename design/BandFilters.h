@@ -4,18 +4,19 @@
 
 // The three crossover bands: ideal impulse responses around the centre tap c = l/2, weighted by a
 // Kaiser window of span l-1 and shape beta. l is the odd, positive tap count; frequencies are in
-// Hz at the fixed 44100 Hz rate and are taken as given (0, above 22050, reversed edges). A count
-// of 1 is a window of span 0 and throws UserError (Messages::InvalidOperation); a negative count
-// throws UserError (Messages::RangeCheck); a count of 0 gives an empty array.
+// Hz at the sampling rate rateHz and are taken as given (0, above rateHz / 2, reversed edges). A
+// count of 1 is a window of span 0 and throws UserError (Messages::InvalidOperation); a negative
+// count throws UserError (Messages::RangeCheck); a count of 0 gives an empty array. A rate outside
+// MinSampleRate .. MaxSampleRate throws UserError (SampleRateMessage) before any tap is computed.
 
 // Low-pass with cutoff fl: l taps.
-RealArray DesignLowPass(int l, double fl, double beta);
+RealArray DesignLowPass(int l, double fl, double beta, int rateHz);
 
 // Band-pass from the lower edge fa to the upper edge fb: l taps.
-RealArray DesignBandPass(int l, double fa, double fb, double beta);
+RealArray DesignBandPass(int l, double fa, double fb, double beta, int rateHz);
 
-// High-pass with cutoff fh, the low-pass at 22050 - fh Hz shifted by (-1)^k: l taps.
-RealArray DesignHighPass(int l, double fh, double beta);
+// High-pass with cutoff fh, the low-pass at rateHz / 2 - fh Hz shifted by (-1)^k: l taps.
+RealArray DesignHighPass(int l, double fh, double beta, int rateHz);
 
 // The band in the middle of t elements (centre tap at t/2), zeros around it; t >= band.size().
 // Throws UserError (Messages::RangeCheck) for a t that is negative or shorter than the band.

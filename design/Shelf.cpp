@@ -8,6 +8,7 @@
 #include "numerics/Errors.h"
 #include "numerics/FFTs.h"
 #include "numerics/FloatingPoint.h"
+#include "numerics/SampleRate.h"
 
 namespace {
 
@@ -33,9 +34,9 @@ double ShelfGain(double f, double f1, double f2, int a) {
   return CheckFinite(static_cast<double>(std::pow(10.0L, ramp * -static_cast<long double>(a) / 20)));
 }
 
-void DesignShelf(double f1, double f2, int a, RealArray& coeffs) {
+void DesignShelf(double f1, double f2, int a, int rateHz, RealArray& coeffs) {
   if (coeffs.size() < static_cast<size_t>(ShelfLength)) throw UserError(Messages::RangeCheck);
-  const double binSpacing = 44100.0 / ShelfLength;
+  const double binSpacing = RequireSampleRate(rateHz) / static_cast<double>(ShelfLength);
 
   // A real, even spectrum (bin k and bin N-k alike) gives a real impulse response, symmetric
   // about time 0. The zero-frequency bin is always unity.

@@ -11,7 +11,9 @@ constexpr int ShelfLength = 1205;
 double ShelfGain(double f, double f1, double f2, int a);
 
 // The linear-phase shelving filter of ShelfLength taps (main lobe at index 602), designed by
-// frequency sampling on the ShelfLength-point DFT grid and tapered by a Kaiser window of beta 4.
-// f1 >= 40 Hz and f2 >= 2 * f1 are the corners in Hz, a (0 .. 6) the cut in dB. coeffs must
-// already hold ShelfLength elements; a shorter array throws UserError (Messages::RangeCheck) untouched.
-void DesignShelf(double f1, double f2, int a, RealArray& coeffs);
+// frequency sampling on the ShelfLength-point DFT grid (bins rateHz / ShelfLength Hz apart) and
+// tapered by a Kaiser window of beta 4. f1 >= 40 Hz and f2 >= 2 * f1 are the corners in Hz, a
+// (0 .. 6) the cut in dB. coeffs must already hold ShelfLength elements; a shorter array throws
+// UserError (Messages::RangeCheck) and a rate outside MinSampleRate .. MaxSampleRate UserError
+// (SampleRateMessage), coeffs untouched.
+void DesignShelf(double f1, double f2, int a, int rateHz, RealArray& coeffs);

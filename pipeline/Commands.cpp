@@ -8,6 +8,7 @@
 
 #include "design/BandFilters.h"
 #include "design/Kaiser.h"
+#include "design/LengthEstimate.h"
 #include "design/Shelf.h"
 #include "display/Response.h"
 #include "numerics/Convolution.h"
@@ -17,8 +18,6 @@
 #include "numerics/TextConvert.h"
 
 namespace {
-
-constexpr long double cPi = 3.141592653589793238462643383279502884L;
 
 // A negative count is the array layer's range error, and so is a count above the tap limit,
 // refused before any memory is asked for.
@@ -199,7 +198,7 @@ void CalcCommand(FieldAccess& fields, DesignState& state) {
   CalcProgress progress(fields, low.count + mid.count + high.count, totalTaps, totalTaps + ShelfLength - 1,
                         state.ShelfCutDb >= 1);
   // Designed on every press, also when the cut is 0 dB and the shelf is not used.
-  progress.Shelf([&] { DesignShelf(f1, f2, state.ShelfCutDb, state.ShelfCoeffs); });
+  progress.Shelf([&] { DesignShelf(f1, f2, state.ShelfCutDb, SampleRate, state.ShelfCoeffs); });
 
   const double beta = KaiserBeta(ParseReal(fields.Text(Field::Edit8)));
   progress.Bands([&] {
@@ -207,9 +206,9 @@ void CalcCommand(FieldAccess& fields, DesignState& state) {
     // when several fail, the error is the one the first failing design in this order raises.
     RealArray lowBand, midBand, highBand;
     RunParallel(3, progress.BandTaskWork(), [&](int64_t band) {
-      if (band == 0) lowBand = DesignLowPass(low.count, lowCutHz, beta);
-      if (band == 1) midBand = DesignBandPass(mid.count, midLowHz, midHighHz, beta);
-      if (band == 2) highBand = DesignHighPass(high.count, highCutHz, beta);
+      if (band == 0) lowBand = DesignLowPass(low.count, lowCutHz, beta, SampleRate);
+      if (band == 1) midBand = DesignBandPass(mid.count, midLowHz, midHighHz, beta, SampleRate);
+      if (band == 2) highBand = DesignHighPass(high.count, highCutHz, beta, SampleRate);
     });
     state.LowCoeffs = CentreBand(lowBand, totalTaps);
     state.MidCoeffs = CentreBand(midBand, totalTaps);
@@ -286,26 +285,6 @@ void LengthEstimateCommand(FieldAccess& fields) {
   if (!(cutoffHz >= -0x1p63L && cutoffHz < 0x1p63L)) RaiseInvalidOperation();
   fields.SetCaption(Caption::Label18, "CutOff     ：" + std::to_string(static_cast<int64_t>(cutoffHz)) + "Hz");
 
-  // Kaiser's length formula: N = (A - 8) / (2.285 * transition width in radians per sample) + 1.
-  const double passOmega = static_cast<double>(passHz / 22050.0L * cPi);
-  const double stopOmega = static_cast<double>(stopHz / 22050.0L * cPi);
-  const double transition = std::fabs(passOmega - stopOmega);
-  const long double excessDb = static_cast<long double>(attenuationDb) - 8;
-  const long double width = 2.285L * transition;
-  if (width == 0) {
-    if (excessDb == 0) RaiseInvalidOperation();
-    RaiseZeroDivide();
-  }
-  const double estimate = CheckFinite(static_cast<double>(excessDb / width));
-
-  // N is held in 32 bits like every tap count: a value outside the 64-bit range cannot be truncated
-  // at all, one outside the 32-bit range (or whose odd successor is) fails the range check.
-  const long double taps = std::trunc(static_cast<long double>(estimate) + 1);
-  if (!(taps >= -0x1p63L && taps < 0x1p63L)) RaiseInvalidOperation();
-  const int64_t n = static_cast<int64_t>(taps);
-  const int64_t ideal = n % 2 != 0 ? n + 2 : n + 1;
-  if (n < std::numeric_limits<int32_t>::min() || ideal > std::numeric_limits<int32_t>::max()) {
-    throw UserError(Messages::RangeCheck);
-  }
+  const int32_t ideal = KaiserIdealTaps(passHz, stopHz, attenuationDb, SampleRate);
   fields.SetCaption(Caption::Label20, "Ideal Taps： " + std::to_string(ideal));
 }

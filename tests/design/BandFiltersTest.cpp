@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
 
 #include "design/BandFilters.h"
 #include "design/Kaiser.h"
@@ -22,10 +23,10 @@ struct BandCase {
 
 TEST(BandFiltersTest, DesignedBands) {
   const BandCase cases[] = {
-      {"low", DesignLowPass(901, 300, Beta), 600.0 / 44100, 0.0136008162, {{300, 0.5}, {20, 1}, {2000, 0}}, 5e-8},
-      {"mid", DesignBandPass(701, 300, 2000, Beta), 3400.0 / 44100, 0.0758746866,
+      {"low", DesignLowPass(901, 300, Beta, SampleRate), 600.0 / 44100, 0.0136008162, {{300, 0.5}, {20, 1}, {2000, 0}}, 5e-8},
+      {"mid", DesignBandPass(701, 300, 2000, Beta, SampleRate), 3400.0 / 44100, 0.0758746866,
        {{300, 0.5}, {1000, 1}, {2000, 0.5}}, 1e-3},
-      {"high", DesignHighPass(301, 2000, Beta), 1 - 4000.0 / 44100, -0.0894518149, {{2000, 0.5}, {5000, 1}}, 1e-2},
+      {"high", DesignHighPass(301, 2000, Beta, SampleRate), 1 - 4000.0 / 44100, -0.0894518149, {{2000, 0.5}, {5000, 1}}, 1e-2},
   };
   for (const BandCase& band : cases) {
     const size_t c = band.taps.size() / 2;
@@ -36,20 +37,20 @@ TEST(BandFiltersTest, DesignedBands) {
       EXPECT_NEAR(Magnitude(band.taps, f), magnitude, band.tolerance) << band.name << " " << f;
     }
   }
-  EXPECT_NEAR(DesignLowPass(901, 300, Beta)[0], 8.52468e-10, 5e-16);
+  EXPECT_NEAR(DesignLowPass(901, 300, Beta, SampleRate)[0], 8.52468e-10, 5e-16);
 }
 
 TEST(BandFiltersTest, ShortAndDegenerateBands) {
-  const RealArray three = DesignLowPass(3, 1000, Beta);
+  const RealArray three = DesignLowPass(3, 1000, Beta, SampleRate);
   EXPECT_DOUBLE_EQ(three[0], std::sin(2 * M_PI * 1000 / 44100) / BesselI0(Beta) / M_PI);
   EXPECT_EQ(three[0], three[2]);
-  for (double tap : DesignLowPass(101, 0, Beta)) EXPECT_EQ(tap, 0.0);
-  const RealArray high = DesignHighPass(101, 0, Beta);
+  for (double tap : DesignLowPass(101, 0, Beta, SampleRate)) EXPECT_EQ(tap, 0.0);
+  const RealArray high = DesignHighPass(101, 0, Beta, SampleRate);
   for (int n = 0; n < 101; ++n) EXPECT_NEAR(high[n], n == 50 ? 1.0 : 0.0, 1e-16) << n;
 
-  EXPECT_EQ(ErrorText([] { DesignLowPass(1, 300, Beta); }), "不正な浮動小数点数演算命令");
-  EXPECT_EQ(ErrorText([] { DesignBandPass(1, 300, 2000, Beta); }), "不正な浮動小数点数演算命令");
-  EXPECT_EQ(ErrorText([] { DesignHighPass(-1, 2000, Beta); }), RangeError);
+  EXPECT_EQ(ErrorText([] { DesignLowPass(1, 300, Beta, SampleRate); }), "不正な浮動小数点数演算命令");
+  EXPECT_EQ(ErrorText([] { DesignBandPass(1, 300, 2000, Beta, SampleRate); }), "不正な浮動小数点数演算命令");
+  EXPECT_EQ(ErrorText([] { DesignHighPass(-1, 2000, Beta, SampleRate); }), RangeError);
 }
 
 TEST(BandFiltersTest, CentreAndSum) {
@@ -67,9 +68,9 @@ TEST(BandFiltersTest, CentreAndSum) {
 // The default three-way design with "adjust coefficient": crossovers at 300 and 2000 Hz.
 TEST(BandFiltersTest, AdjustedBandsSumToAUnitImpulse) {
   const int total = 901, centre = 450;
-  const RealArray low = CentreBand(DesignLowPass(901, 300, Beta), total);
-  RealArray mid = CentreBand(DesignBandPass(701, 300, 2000, Beta), total);
-  const RealArray high = CentreBand(DesignHighPass(301, 2000, Beta), total);
+  const RealArray low = CentreBand(DesignLowPass(901, 300, Beta, SampleRate), total);
+  RealArray mid = CentreBand(DesignBandPass(701, 300, 2000, Beta, SampleRate), total);
+  const RealArray high = CentreBand(DesignHighPass(301, 2000, Beta, SampleRate), total);
   const RealArray sum = SumBands(low, mid, high, total);
   EXPECT_NEAR(sum[centre], 1.0, 1e-15);
 
@@ -81,6 +82,73 @@ TEST(BandFiltersTest, AdjustedBandsSumToAUnitImpulse) {
   const RealArray adjusted = SumBands(low, mid, high, total);
   for (int i = 0; i < total; ++i) EXPECT_NEAR(adjusted[i], i == centre ? 1.0 : 0.0, 1e-16) << i;
   for (double f : {20.0, 300.0, 2000.0, 10000.0}) EXPECT_NEAR(Magnitude(adjusted, f), 1.0, 1e-13) << f;
+}
+
+// The three designs at other rates against the window-method formulas written out tap by tap: the
+// band-pass as a difference of two sines, the high-pass as the negated low-pass at fh (the same
+// ideal response as the shifted prototype), in extended precision.
+TEST(BandFiltersTest, OtherRatesAgainstTheFormulas) {
+  constexpr long double Pi = 3.141592653589793238463L;
+  for (int rate : {48000, 96000}) {
+    const int l = 301, c = 150;
+    const RealArray low = DesignLowPass(l, 300, Beta, rate);
+    const RealArray mid = DesignBandPass(l, 300, 2000, Beta, rate);
+    const RealArray high = DesignHighPass(l, 2000, Beta, rate);
+    EXPECT_DOUBLE_EQ(low[c], 600.0 / rate) << rate;
+    EXPECT_DOUBLE_EQ(mid[c], 3400.0 / rate) << rate;
+    EXPECT_DOUBLE_EQ(high[c], 1 - 4000.0 / rate) << rate;
+    for (int n = 0; n < l; ++n) {
+      if (n == c) continue;
+      const int k = n - c;
+      const long double w = KaiserWindow(l - 1, n, Beta);
+      const long double lowTap = w * std::sin(2 * Pi * k * 300 / rate) / (Pi * k);
+      const long double midTap = w * (std::sin(2 * Pi * k * 2000 / rate) - std::sin(2 * Pi * k * 300 / rate)) / (Pi * k);
+      const long double highTap = -w * std::sin(2 * Pi * k * 2000 / rate) / (Pi * k);
+      EXPECT_NEAR(low[n], static_cast<double>(lowTap), 1e-17) << rate << " " << n;
+      EXPECT_NEAR(mid[n], static_cast<double>(midTap), 1e-17) << rate << " " << n;
+      EXPECT_NEAR(high[n], static_cast<double>(highTap), 1e-16) << rate << " " << n;
+    }
+  }
+}
+
+// A band at another rate is what it is for the cutoff's share of that rate: 480 Hz at 48000 is the
+// same filter as 441 Hz at 44100; and the response falls to one half at the cutoff at every rate.
+TEST(BandFiltersTest, CutoffsAreSharesOfTheRate) {
+  const RealArray at48 = DesignLowPass(901, 480, Beta, 48000);
+  const RealArray at44 = DesignLowPass(901, 441, Beta, 44100);
+  for (size_t n = 0; n < at48.size(); ++n) EXPECT_NEAR(at48[n], at44[n], 1e-17) << n;
+  // The same transition in Hz needs a length in proportion to the rate: 901 taps at 44100 Hz.
+  for (int rate : {48000, 96000, 192000}) {
+    const int taps = 901 * rate / 44100 / 2 * 2 + 1;
+    const RealArray low = DesignLowPass(taps, 300, Beta, rate);
+    const RealArray high = DesignHighPass(taps, 300, Beta, rate);
+    EXPECT_NEAR(Magnitude(low, 300, rate), 0.5, 1e-3) << rate;
+    EXPECT_NEAR(Magnitude(low, 20, rate), 1.0, 1e-3) << rate;
+    EXPECT_NEAR(Magnitude(low, 2000, rate), 0.0, 1e-6) << rate;
+    EXPECT_NEAR(Magnitude(high, 300, rate), 0.5, 1e-3) << rate;
+    EXPECT_NEAR(Magnitude(high, 2000, rate), 1.0, 1e-3) << rate;
+    EXPECT_NEAR(Magnitude(high, 20, rate), 0.0, 1e-3) << rate;
+  }
+}
+
+TEST(BandFiltersTest, RatesOutsideTheRangeDesignNothing) {
+  const std::string message = "' is not a sampling rate: give a whole number of Hz from 8000 to 768000.";
+  EXPECT_EQ(ErrorText([] { DesignLowPass(901, 300, Beta, 7999); }), "'7999" + message);
+  EXPECT_EQ(ErrorText([] { DesignBandPass(701, 300, 2000, Beta, 0); }), "'0" + message);
+  EXPECT_EQ(ErrorText([] { DesignHighPass(301, 2000, Beta, 768001); }), "'768001" + message);
+}
+
+// With "adjust coefficient" the three bands sum to a pure delay at any rate.
+TEST(BandFiltersTest, AdjustedSumIsAPureDelayAtOtherRates) {
+  for (int rate : {48000, 96000}) {
+    const int total = 901, centre = 450;
+    const RealArray low = CentreBand(DesignLowPass(901, 300, Beta, rate), total);
+    RealArray mid = CentreBand(DesignBandPass(701, 300, 2000, Beta, rate), total);
+    const RealArray high = CentreBand(DesignHighPass(301, 2000, Beta, rate), total);
+    AdjustMidBand(low, mid, high, SumBands(low, mid, high, total), total);
+    const RealArray adjusted = SumBands(low, mid, high, total);
+    for (int i = 0; i < total; ++i) EXPECT_NEAR(adjusted[i], i == centre ? 1.0 : 0.0, 1e-16) << rate << " " << i;
+  }
 }
 
 }  // namespace

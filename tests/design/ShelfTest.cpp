@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
+#include "design/Kaiser.h"
 #include "design/Shelf.h"
 #include "tests/design/Magnitude.h"
 #include "tests/numerics/ErrorText.h"
@@ -32,7 +34,7 @@ TEST(ShelfTest, Gains) {
 
 TEST(ShelfTest, SixDecibelShelf) {
   RealArray taps(ShelfLength);
-  DesignShelf(200, 800, 6, taps);
+  DesignShelf(200, 800, 6, SampleRate, taps);
   EXPECT_NEAR(taps[602], 0.5102313, 5e-8);
   EXPECT_NEAR(taps[601], 0.0090370, 5e-8);
   EXPECT_NEAR(taps[603], 0.0090371, 5e-8);
@@ -46,11 +48,55 @@ TEST(ShelfTest, SixDecibelShelf) {
 
 TEST(ShelfTest, NoCutAndShortOutput) {
   RealArray taps(ShelfLength, 3.0);
-  DesignShelf(200, 800, 0, taps);
+  DesignShelf(200, 800, 0, SampleRate, taps);
   for (int n = 0; n < ShelfLength; ++n) EXPECT_NEAR(taps[n], n == 602 ? 0.9999988 : 0.0, n == 602 ? 5e-8 : 1e-15);
   RealArray shortTaps(ShelfLength - 1, 7.0);
-  EXPECT_EQ(ErrorText([&] { DesignShelf(200, 800, 6, shortTaps); }), "範囲チェックエラー");
+  EXPECT_EQ(ErrorText([&] { DesignShelf(200, 800, 6, SampleRate, shortTaps); }), "範囲チェックエラー");
   EXPECT_EQ(shortTaps, RealArray(ShelfLength - 1, 7.0));
+}
+
+// The shelf at rate rateHz written out: the inverse DFT of the sampled gains as a cosine sum in
+// extended precision, rotated so that time 0 lands on tap 602, then the same Kaiser taper.
+RealArray ReferenceShelf(double f1, double f2, int a, int rateHz) {
+  constexpr long double TwoPi = 6.283185307179586477L;
+  const double bin = static_cast<double>(rateHz) / ShelfLength;
+  RealArray gains(ShelfLength);
+  gains[0] = 1.0;
+  for (int k = 1; k <= ShelfLength / 2; ++k) gains[k] = gains[ShelfLength - k] = ShelfGain(k * bin, f1, f2, a);
+  RealArray taps(ShelfLength);
+  for (int j = 0; j < ShelfLength; ++j) {
+    const int time = (j + ShelfLength / 2 + 1) % ShelfLength;
+    long double sum = 0;
+    for (int k = 0; k < ShelfLength; ++k) sum += gains[k] * std::cos(TwoPi * ((static_cast<long>(k) * time) % ShelfLength) / ShelfLength);
+    taps[j] = static_cast<double>(sum / ShelfLength) * KaiserWindow(ShelfLength, j, 4.0);
+  }
+  return taps;
+}
+
+// At other rates the bins lie rateHz / 1205 apart, so the same corners fall on fewer bins: the
+// shelf still follows its corners in Hz, not in shares of the rate.
+TEST(ShelfTest, OtherRates) {
+  for (int rate : {48000, 96000}) {
+    RealArray taps(ShelfLength);
+    DesignShelf(200, 800, 6, rate, taps);
+    const RealArray reference = ReferenceShelf(200, 800, 6, rate);
+    for (int j = 0; j < ShelfLength; ++j) EXPECT_NEAR(taps[j], reference[j], 1e-15) << rate << " " << j;
+  }
+  // Response in dB at the corners, their geometric mean and beyond, at 48 and 96 kHz.
+  const std::tuple<int, double, double> response[] = {
+      {48000, 20, 0.00},   {48000, 200, -0.15}, {48000, 400, -2.99}, {48000, 800, -5.95},
+      {48000, 2000, -6.00}, {48000, 10000, -6.00}, {96000, 20, 0.00},  {96000, 200, -0.41},
+      {96000, 400, -2.96}, {96000, 800, -5.91}, {96000, 2000, -6.00}, {96000, 10000, -6.00},
+  };
+  for (const auto& [rate, f, db] : response) {
+    RealArray taps(ShelfLength);
+    DesignShelf(200, 800, 6, rate, taps);
+    EXPECT_NEAR(20 * std::log10(Magnitude(taps, f, rate)), db, 0.005) << rate << " " << f;
+  }
+  RealArray untouched(ShelfLength, 7.0);
+  EXPECT_EQ(ErrorText([&] { DesignShelf(200, 800, 6, 7999, untouched); }),
+            "'7999' is not a sampling rate: give a whole number of Hz from 8000 to 768000.");
+  EXPECT_EQ(untouched, RealArray(ShelfLength, 7.0));
 }
 
 }  // namespace

@@ -30,14 +30,14 @@ std::vector<RealArray> Design(int lowTaps, int midTaps, int highTaps, double low
                               int cutDb) {
   const double beta = KaiserBeta(144);
   const int total = std::max({lowTaps, midTaps, highTaps});
-  RealArray low = CentreBand(DesignLowPass(lowTaps, lowHz, beta), total);
-  RealArray mid = CentreBand(DesignBandPass(midTaps, lowHz, highHz, beta), total);
-  RealArray high = CentreBand(DesignHighPass(highTaps, highHz, beta), total);
+  RealArray low = CentreBand(DesignLowPass(lowTaps, lowHz, beta, SampleRate), total);
+  RealArray mid = CentreBand(DesignBandPass(midTaps, lowHz, highHz, beta, SampleRate), total);
+  RealArray high = CentreBand(DesignHighPass(highTaps, highHz, beta, SampleRate), total);
   if (adjust) AdjustMidBand(low, mid, high, SumBands(low, mid, high, total), total);
   std::vector<RealArray> bands = {low, mid, high, SumBands(low, mid, high, total)};
   if (cutDb == 0) return bands;
   RealArray shelf(ShelfLength);
-  DesignShelf(200, 800, cutDb, shelf);
+  DesignShelf(200, 800, cutDb, SampleRate, shelf);
   for (RealArray& band : bands) {
     RealArray cascade(band.size() + ShelfLength - 1);
     ConvolveReal(band.data(), static_cast<int>(band.size()), shelf.data(), ShelfLength, cascade.data(),

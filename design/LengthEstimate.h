@@ -1,0 +1,13 @@
+#pragma once
+
+#include <cstdint>
+
+// Kaiser's estimate of the tap count a window design needs: passHz and stopHz are the band edges
+// in Hz at the sampling rate rateHz (either order), attenuationDb the stop-band attenuation A.
+// N = (A - 8) / (2.285 * transition width in radians per sample) + 1, truncated toward zero; the
+// result is the smallest odd integer above N (negative below 8 dB). Throws UserError: a rate
+// outside MinSampleRate .. MaxSampleRate (SampleRateMessage); equal edges Messages::ZeroDivide, or
+// Messages::InvalidOperation when A is 8 dB as well; an estimate beyond the double range
+// Messages::Overflow, beyond the 64-bit range Messages::InvalidOperation; an odd count outside the
+// 32-bit range of a tap count Messages::RangeCheck.
+int32_t KaiserIdealTaps(double passHz, double stopHz, double attenuationDb, int rateHz);

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <string>
+
+#include "numerics/CoreTypes.h"
+
+// The sampling rate as the user gives it and as the tool shows it. The range itself lives in
+// CoreTypes.h beside the default rate.
+
+// The message for a rate outside MinSampleRate .. MaxSampleRate or a text that is not a whole
+// number of Hz; text is what was given, quoted as it stands.
+std::string SampleRateMessage(const std::string& text);
+
+// Returns rateHz when IsSampleRate(rateHz); throws UserError(SampleRateMessage) otherwise.
+int RequireSampleRate(long long rateHz);
+
+// A rate typed as text: optional blanks, decimal digits, optional blanks ("48000"). A sign, a
+// point, an exponent, an empty text or a value outside the range throws UserError(SampleRateMessage).
+int ParseSampleRate(const std::string& text);
+
+// The rate (>= 0 Hz) in kHz with as many decimals as it needs: 44100 gives "44.1", 48000 "48", 22050 "22.05".
+std::string KilohertzText(int rateHz);
