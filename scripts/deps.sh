@@ -16,7 +16,7 @@ ensure_packages() {
 
 # What building and testing the tool needs.
 BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
-                fonts-ipafont-gothic libsndfile1-dev libfftw3-dev)
+                fonts-ipafont-gothic libsndfile1-dev libfftw3-dev qt6-svg-dev brutefir sox)
 
 # What ./check --sanitize needs beyond that: clang and its libFuzzer runtime.
 SANITIZE_PACKAGES=(clang libclang-rt-14-dev)
