@@ -106,8 +106,8 @@ void BM_Calc(benchmark::State& state) {
     fields.SetText(Field::Edit1, std::to_string(taps));
     fields.SetSliderPosition(6 - cutDb);
     DesignState design;
-    CalcCommand(fields, design);
-    if (!fields.Messages().empty()) state.SkipWithError(fields.Messages().front().c_str());
+    const CalcOutcome outcome = CalcCommand(fields, design);
+    if (outcome.Status != CalcStatus::Completed) state.SkipWithError(outcome.Message.c_str());
     benchmark::DoNotOptimize(design.SumMag.data());
   }
 }

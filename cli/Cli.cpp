@@ -1,5 +1,6 @@
 #include "cli/Cli.h"
 
+#include <optional>
 #include <ostream>
 #include <string>
 
@@ -74,26 +75,27 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
 
   DesignState state;
   const bool design = request.command == CliCommand::Design;
-  const bool ranToEnd = RunReported(fields, [&] {
-    if (design) {
-      CalcCommand(fields, state);
-    } else {
-      LengthEstimateCommand(fields);
-    }
-  });
-  fields.EndLine();
-  // A validation message stops the command without an error, but it produced no result either.
-  const bool calcFailed = !ranToEnd || !fields.Messages().empty();
+  std::optional<CalcRecord> calc;
+  bool completed = false;
+  if (design) {
+    const CalcOutcome outcome = CalcCommand(fields, state);
+    fields.EndLine();
+    ShowCalcOutcome(fields, outcome);
+    calc = outcome.Record;
+    completed = outcome.Status == CalcStatus::Completed;
+  } else {
+    completed = RunReported(fields, [&] { LengthEstimateCommand(fields); });
+  }
   // Files are written only from a Calc that completed; a file that cannot be written is reported
   // like a command error.
-  bool failed = calcFailed;
-  if (design && !calcFailed && WantsExport(request)) {
-    failed = !RunReported(fields, [&] { RunExports(request, fields, state); });
+  bool failed = !completed;
+  if (calc && WantsExport(request)) {
+    failed = !RunReported(fields, [&] { RunExports(request, fields, state, *calc); });
   }
 
   if (request.json) {
     WriteJson(out, fields, state);
-  } else if (!calcFailed) {
+  } else if (completed) {
     const Caption first = design ? Caption::Label21 : Caption::Label18;
     const Caption second = design ? Caption::Label28 : Caption::Label20;
     out << ToValidUtf8(fields.CaptionText(first)) << "\n" << ToValidUtf8(fields.CaptionText(second)) << "\n";

@@ -26,10 +26,10 @@ bool WantsExport(const CliRequest& request) {
   return request.exportDirectory || request.curvesFile || request.pngFile || request.labelledPngFile;
 }
 
-void RunExports(const CliRequest& request, const MemoryFields& fields, const DesignState& state) {
+void RunExports(const CliRequest& request, const MemoryFields& fields, const DesignState& state,
+                const CalcRecord& calc) {
   if (request.exportDirectory) {
-    ExportFilters(state, RecordCalc(fields, state), *request.exportDirectory, request.exportPrefix,
-                  request.exportFormat);
+    ExportFilters(state, calc, *request.exportDirectory, request.exportPrefix, request.exportFormat);
   }
   if (request.curvesFile) ExportCurves(state, *request.curvesFile);
   if (!request.pngFile && !request.labelledPngFile) return;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/Options.h"
+#include "pipeline/CalcOutcome.h"
 #include "pipeline/DesignState.h"
 #include "pipeline/MemoryFields.h"
 
@@ -11,4 +12,5 @@ bool WantsExport(const CliRequest& request);
 // filters with their summary, the curves, the two pictures. The pictures are drawn headless on the
 // offscreen platform unless QT_QPA_PLATFORM names another. Raises UserError at the first file that
 // cannot be written; the files written before it stay.
-void RunExports(const CliRequest& request, const MemoryFields& fields, const DesignState& state);
+void RunExports(const CliRequest& request, const MemoryFields& fields, const DesignState& state,
+                const CalcRecord& calc);

@@ -53,27 +53,8 @@ double Rounded(double x, FilterFormat format) {
   return single;
 }
 
-struct DesignFieldRole {
-  Field field;
-  const char* role;
-};
-
-// The design inputs in the order the Calc reads them.
-constexpr DesignFieldRole DesignFields[] = {
-    {Field::EditShelbL, "shelving corner f1, Hz"},
-    {Field::EditShelbH, "shelving corner f2, Hz"},
-    {Field::Edit1, "low band taps"},
-    {Field::Edit9, "mid band taps"},
-    {Field::Edit10, "high band taps"},
-    {Field::Edit2, "low band cutoff, Hz"},
-    {Field::Edit5, "mid band lower edge, Hz"},
-    {Field::Edit4, "mid band upper edge, Hz"},
-    {Field::Edit3, "high band cutoff, Hz"},
-    {Field::Edit8, "stop-band attenuation, dB"},
-};
-
 const char* RoleOf(Field field) {
-  for (const DesignFieldRole& entry : DesignFields)
+  for (const DesignFieldRole& entry : DesignFieldRoles())
     if (entry.field == field) return entry.role;
   return "";
 }
@@ -208,38 +189,6 @@ std::string FormatExact(double value) {
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
   return std::string(buffer, result.ptr);
-}
-
-CalcRecord RecordCalc(const FieldAccess& fields, const DesignState& state) {
-  CalcRecord record;
-  record.ShelfCutDb = state.ShelfCutDb;
-  record.TotalTaps = static_cast<int32_t>(state.LowCoeffs.size());
-  record.CascadeLength = static_cast<int32_t>(state.LowCascade.size());
-  record.ShelfLength = static_cast<int32_t>(state.ShelfCoeffs.size());
-  record.AdjustChecked = fields.AdjustChecked();
-  record.SliderPosition = fields.SliderPosition();
-  record.CMax = ComputeCMax(state);
-  for (const DesignFieldRole& entry : DesignFields) record.FieldTexts.emplace_back(entry.field, fields.Text(entry.field));
-  return record;
-}
-
-ExportedFilters SelectFilters(const DesignState& state, const CalcRecord& record) {
-  ExportedFilters filters;
-  filters.Cascaded = record.ShelfCutDb != 0;
-  const size_t length = static_cast<size_t>(filters.Cascaded ? record.CascadeLength : record.TotalTaps);
-  const RealArray& low = filters.Cascaded ? state.LowCascade : state.LowCoeffs;
-  const RealArray& mid = filters.Cascaded ? state.MidCascade : state.MidCoeffs;
-  const RealArray& high = filters.Cascaded ? state.HighCascade : state.HighCoeffs;
-  const RealArray& sum = filters.Cascaded ? state.SumCascade : state.SumCoeffs;
-  const bool lengthsHold = length > 0 && low.size() == length && mid.size() == length && high.size() == length &&
-                           sum.size() == length && state.ShelfCoeffs.size() == static_cast<size_t>(record.ShelfLength);
-  if (!lengthsHold) throw UserError(ExportMessages::StateChanged);
-  filters.Low = low;
-  filters.Mid = mid;
-  filters.High = high;
-  filters.Sum = sum;
-  filters.Shelf = state.ShelfCoeffs;
-  return filters;
 }
 
 std::string PrefixProblem(const std::string& prefix) {

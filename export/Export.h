@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "pipeline/CalcOutcome.h"
 #include "pipeline/DesignState.h"
 #include "pipeline/Fields.h"
 
@@ -27,38 +28,6 @@ std::optional<FilterFormat> FilterFormatFromName(std::string_view name);
 const char* FilterFormatName(FilterFormat format);
 // The file name extension with its dot: ".wav", ".txt", ".f32", ".dbl", ".csv".
 const char* FilterFormatExtension(FilterFormat format);
-
-namespace ExportMessages {
-inline constexpr const char* NothingYet = "Nothing to export yet: press Calc and let it complete first.";
-inline constexpr const char* StateChanged =
-    "The design has changed since the last Calc: press Calc again before exporting.";
-}  // namespace ExportMessages
-
-// What a completed Calc designed, taken right after it: the cut and the lengths it wrote (the slider
-// changes the state's integers afterwards without recomputing anything) and the design fields as it
-// read them.
-struct CalcRecord {
-  int32_t ShelfCutDb = 0;
-  int32_t TotalTaps = 0;      // length of the bare bands
-  int32_t CascadeLength = 0;  // length of the cascades
-  int32_t ShelfLength = 0;
-  bool AdjustChecked = false;
-  int SliderPosition = 0;
-  double CMax = 0.0;
-  std::vector<std::pair<Field, std::string>> FieldTexts;  // the design fields in the window's order
-};
-
-// The record of the Calc that has just completed on these fields and this state.
-CalcRecord RecordCalc(const FieldAccess& fields, const DesignState& state);
-
-// The four filters the graph shows (bare bands when the cut was 0, cascades otherwise) and the
-// shelving filter, viewed in the state. Raises UserError when the state's arrays no longer have the
-// lengths the record's Calc gave them.
-struct ExportedFilters {
-  std::span<const double> Low, Mid, High, Sum, Shelf;
-  bool Cascaded = false;
-};
-ExportedFilters SelectFilters(const DesignState& state, const CalcRecord& record);
 
 // A prefix is a plain file name part: not empty, no '/', no NUL, not "." or "..". Returns what is
 // wrong with it, or an empty text.

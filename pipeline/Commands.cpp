@@ -4,6 +4,9 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <new>
+#include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "design/BandFilters.h"
@@ -146,23 +149,35 @@ double ComputeCMax(const DesignState& state) {
   return cMax;
 }
 
-void CalcCommand(FieldAccess& fields, DesignState& state) {
-  // The shelving corners: the ramp needs f1 >= 40 Hz and at least an octave up to f2.
-  double f1 = ParseReal(fields.Text(Field::EditShelbL));
+namespace {
+
+// The shelving corners: the ramp needs f1 >= 40 Hz and at least an octave up to f2. A corner out of
+// range is refused: its message is shown, then the field is set to the lowest value it may hold.
+// Returns the message, or nothing when both corners are acceptable.
+std::optional<std::string> RefuseShelfCorners(FieldAccess& fields) {
+  const double f1 = ParseReal(fields.Text(Field::EditShelbL));
   if (f1 < 40) {
     fields.ShowMessage(Messages::ShelfF1TooLow);
     fields.SetText(Field::EditShelbL, "40");
-    return;
+    return Messages::ShelfF1TooLow;
   }
-  double f2 = ParseReal(fields.Text(Field::EditShelbH));
+  const double f2 = ParseReal(fields.Text(Field::EditShelbH));
   // An f1 beyond half the double range has no doubled value to propose; that is an overflow.
   const double lowestF2 = CheckFinite(2.0 * f1);
   if (lowestF2 > f2) {
     fields.ShowMessage(Messages::ShelfF2TooLow);
     fields.SetText(Field::EditShelbH, FormatGeneral(lowestF2));
-    return;
+    return Messages::ShelfF2TooLow;
   }
+  return std::nullopt;
+}
 
+// The Calc once its corners are accepted: designs, cascades, evaluates, writes the labels and
+// redraws. Returns the record of what it computed; raises UserError, CommandCancelled or an
+// allocation failure, leaving whatever it wrote before.
+CalcRecord DesignAndShow(FieldAccess& fields, DesignState& state) {
+  // From here on the state is rewritten: an export of an earlier Calc is no longer possible.
+  ++state.Generation;
   fields.SetBusyCursor(true);
 
   const NormalizedTaps low = NormalizeTapCount(fields, Field::Edit1);
@@ -191,12 +206,12 @@ void CalcCommand(FieldAccess& fields, DesignState& state) {
 
   state.ShelfLength = ShelfLength;
   state.ShelfCoeffs.resize(ShelfLength);
-  f1 = ParseReal(fields.Text(Field::EditShelbL));
-  f2 = ParseReal(fields.Text(Field::EditShelbH));
+  const double f1 = ParseReal(fields.Text(Field::EditShelbL));
+  const double f2 = ParseReal(fields.Text(Field::EditShelbH));
   state.ShelfCutDb = 6 - fields.SliderPosition();
   // The counts are checked above, so the costs cannot overflow.
   CalcProgress progress(fields, low.count + mid.count + high.count, totalTaps, totalTaps + ShelfLength - 1,
-                        state.ShelfCutDb >= 1);
+                        CascadesWithShelf(state.ShelfCutDb));
   // Designed on every press, also when the cut is 0 dB and the shelf is not used.
   progress.Shelf([&] { DesignShelf(f1, f2, state.ShelfCutDb, SampleRate, state.ShelfCoeffs); });
 
@@ -244,7 +259,7 @@ void CalcCommand(FieldAccess& fields, DesignState& state) {
                                       {sum, state.SumMag, state.SumDb}};
     progress.Responses(count, [&](const auto& stored) { EvaluateResponses(targets, count, stored); });
   };
-  if (state.ShelfCutDb < 1) {
+  if (!CascadesWithShelf(state.ShelfCutDb)) {
     state.SumCoeffs = SumBands(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, totalTaps);
     evaluate(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, state.SumCoeffs, totalTaps);
   } else {
@@ -263,15 +278,45 @@ void CalcCommand(FieldAccess& fields, DesignState& state) {
   const int32_t lowTyped = ParseInteger(fields.Text(Field::Edit1));
   state.TotalTaps = MaxOfThree(lowTyped, midTyped, highTyped);
   state.ShelfLength = ShelfLength;
-  if (state.ShelfCutDb > 0) {
+  if (CascadesWithShelf(state.ShelfCutDb)) {
     state.CascadeLength = CascadeLengthOf(state.ShelfLength, state.TotalTaps);
     fields.SetCaption(Caption::Label28, "Total Ntap = " + std::to_string(state.CascadeLength));
   } else {
     fields.SetCaption(Caption::Label28, "Total Ntap = " + std::to_string(state.TotalTaps));
   }
 
+  const CalcRecord record = RecordCalc(fields, state);
   progress.Finished();
   fields.Redraw();
+  return record;
+}
+
+}  // namespace
+
+CalcOutcome CalcCommand(FieldAccess& fields, DesignState& state) {
+  CalcOutcome outcome;
+  try {
+    if (std::optional<std::string> refusal = RefuseShelfCorners(fields)) {
+      outcome.Status = CalcStatus::Refused;
+      outcome.Message = std::move(*refusal);
+      return outcome;
+    }
+    outcome.Record = DesignAndShow(fields, state);
+    outcome.Status = CalcStatus::Completed;
+  } catch (const CommandCancelled&) {
+    outcome.Status = CalcStatus::Cancelled;
+  } catch (const UserError& error) {
+    outcome.Status = CalcStatus::Failed;
+    outcome.Message = error.Text();
+  } catch (const std::bad_alloc&) {
+    // An allocation the system cannot grant is reported like an array beyond its range.
+    outcome.Status = CalcStatus::Failed;
+    outcome.Message = Messages::RangeCheck;
+  } catch (const std::length_error&) {
+    outcome.Status = CalcStatus::Failed;
+    outcome.Message = Messages::RangeCheck;
+  }
+  return outcome;
 }
 
 void LengthEstimateCommand(FieldAccess& fields) {

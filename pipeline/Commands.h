@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "pipeline/CalcOutcome.h"
 #include "pipeline/DesignState.h"
 #include "pipeline/Fields.h"
 
@@ -25,8 +26,10 @@ double ComputeCMax(const DesignState& state);
 
 // Calc: validates the shelving corners, designs the shelf and the three bands, cascades them when
 // the cut is at least 1 dB, evaluates the four responses, writes CMax and the total length and
-// redraws. Raises UserError; whatever was written before the error stays.
-void CalcCommand(FieldAccess& fields, DesignState& state);
+// redraws. Returns what happened; never raises. A corner out of range is refused (its message shown,
+// the field corrected, nothing else touched). An error or a cancel stops it part way: whatever was
+// written before stays, and the error's text is the outcome's message, not yet shown.
+[[nodiscard]] CalcOutcome CalcCommand(FieldAccess& fields, DesignState& state);
 
 // The Kaiser length estimate: reads Edit6, Edit7, Edit8 and writes Label18 and Label20. Raises
 // UserError for a field that is not a number, for equal band edges (after Label18 is written) and

@@ -23,6 +23,10 @@ struct DesignState {
   int32_t CascadeLength = 0;
   int32_t ShelfCutDb = 0;
 
+  // Counts the Calcs that have started rewriting this state, so that a record of an earlier Calc
+  // can tell that the arrays are no longer the ones it describes.
+  uint64_t Generation = 0;
+
   ResponseCurve LowMag{};
   ResponseCurve MidMag{};
   ResponseCurve HighMag{};
@@ -35,3 +39,7 @@ struct DesignState {
 
 // The largest of three tap counts: a is raised to b if smaller, then the larger of that and c.
 int32_t MaxOfThree(int32_t a, int32_t b, int32_t c);
+
+// Whether a Calc at this shelving cut cascades the bands with the shelf (and the graph shows the
+// cascades): from 1 dB up. At 0 dB the bare bands are shown and the shelf is designed but unused.
+constexpr bool CascadesWithShelf(int32_t shelfCutDb) { return shelfCutDb >= 1; }

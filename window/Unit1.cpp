@@ -372,16 +372,12 @@ void TForm1::FormDestroy() {}
 
 void TForm1::Button1Click() {
   BeginCommand();
-  const int messagesBefore = messagesShown_;
-  const bool ranToEnd = RunReported(*this, [this] { CalcCommand(*this, state_); });
+  const CalcOutcome outcome = CalcCommand(*this, state_);
+  ShowCalcOutcome(*this, outcome);
   progress_.reset();
-  // Only a Calc that ran through without a message is known to have left a whole design; input
-  // handled during its progress or redraw may show a message of its own, so any message drops it.
-  if (ranToEnd && messagesShown_ == messagesBefore) {
-    lastCalc_ = RecordCalc(*this, state_);
-  } else {
-    lastCalc_.reset();
-  }
+  // Only a completed Calc leaves a whole design to export; a refused one leaves none to speak of,
+  // and a failed or cancelled one leaves the state half rewritten.
+  lastCalc_ = outcome.Record;
 }
 
 void TForm1::Button5Click() {
@@ -452,7 +448,6 @@ void TForm1::SetCaption(Caption caption, const std::string& text) {
 }
 
 void TForm1::ShowMessage(const std::string& text) {
-  ++messagesShown_;
   if (messageSink_) {
     messageSink_(text);
     return;

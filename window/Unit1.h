@@ -71,7 +71,7 @@ class TForm1 : public QMainWindow, public FieldAccess {
   ClientArea* Client() const { return client_; }
   DesignState& State() const { return state_; }
   // The last Calc that completed, for the export: empty before the first one and after a Calc that
-  // stopped with a message or an error (an error leaves the state half rewritten).
+  // did not complete.
   const std::optional<CalcRecord>& LastCalc() const { return lastCalc_; }
 
   // Event handlers.
@@ -184,7 +184,6 @@ class TForm1 : public QMainWindow, public FieldAccess {
   bool busy_ = false;
   bool centred_ = false;
   std::optional<CalcRecord> lastCalc_;
-  int messagesShown_ = 0;
 };
 
 // The program's one window, alive while the event loop runs.

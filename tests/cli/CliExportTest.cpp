@@ -61,7 +61,7 @@ TEST(CliExport, WritesFiltersCurvesAndPictures) {
   MemoryFields fields;
   fields.SetSliderPosition(0);
   DesignState state;
-  CalcCommand(fields, state);
+  ASSERT_EQ(CalcCommand(fields, state).Status, CalcStatus::Completed);
   EXPECT_EQ(run.out, fields.CaptionText(Caption::Label21) + "\nTotal Ntap = 2105\n");
   std::ifstream sum(dir / "xo-sum.txt");
   std::vector<double> taps;

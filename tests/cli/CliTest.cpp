@@ -71,7 +71,7 @@ TEST(Cli, JsonHoldsTheWholeOutcomeAndReadsBackExactly) {
   for (Field field : {Field::Edit1, Field::Edit9, Field::Edit10}) fields.SetText(field, "31");
   fields.SetSliderPosition(4);
   DesignState state;
-  CalcCommand(fields, state);
+  ASSERT_EQ(CalcCommand(fields, state).Status, CalcStatus::Completed);
 
   EXPECT_NE(run.out.find("\"Edit9\":\"31\""), std::string::npos);
   EXPECT_NE(run.out.find("\"Label28\":\"Total Ntap = 1235\""), std::string::npos);

@@ -34,8 +34,9 @@ struct Design {
 std::unique_ptr<Design> Calculate(int sliderPosition) {
   auto design = std::make_unique<Design>();
   design->fields.SetSliderPosition(sliderPosition);
-  CalcCommand(design->fields, design->state);
-  design->record = RecordCalc(design->fields, design->state);
+  const CalcOutcome outcome = CalcCommand(design->fields, design->state);
+  EXPECT_EQ(outcome.Status, CalcStatus::Completed) << outcome.Message;
+  if (outcome.Record) design->record = *outcome.Record;
   return design;
 }
 
@@ -178,7 +179,9 @@ TEST(ExportSelection, FollowsTheCalcNotTheSliderMovedAfterIt) {
   EXPECT_EQ(filters.Sum.size(), 901u);
   EXPECT_EQ(filters.Sum.data(), design->state.SumCoeffs.data());
 
-  design->state.LowCoeffs.resize(5);  // what a Calc failing part way leaves
+  // A later Calc that fails part way leaves the arrays half rewritten: the record no longer fits.
+  design->fields.SetText(Field::Edit4, "x");
+  ASSERT_EQ(CalcCommand(design->fields, design->state).Status, CalcStatus::Failed);
   EXPECT_EQ(ErrorText([&] { SelectFilters(design->state, design->record); }), ExportMessages::StateChanged);
 }
 

@@ -16,6 +16,7 @@
 #include "pipeline/Commands.h"
 #include "pipeline/MemoryFields.h"
 #include "pipeline/WindowHandlers.h"
+#include "tests/pipeline/RunCalc.h"
 
 namespace {
 
@@ -547,7 +548,7 @@ std::string RunFuzzInput(const uint8_t* data, size_t size) {
         break;
       }
       case 'C':
-        RunReported(fields, [&] { CalcCommand(fields, state); });
+        RunCalc(fields, state);
         break;
       case 'E':
         RunReported(fields, [&] { LengthEstimateCommand(fields); });

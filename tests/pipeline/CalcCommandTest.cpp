@@ -10,17 +10,16 @@
 #include "pipeline/Commands.h"
 #include "pipeline/MemoryFields.h"
 #include "pipeline/WindowHandlers.h"
+#include "tests/numerics/ErrorText.h"
+#include "tests/pipeline/RunCalc.h"
 
 namespace {
 
-// The message of the error a Calc ended with; empty when it ran to its end.
+// The message of the error a Calc failed with; empty when it did not fail.
 std::string CalcError(MemoryFields& fields, DesignState& state) {
-  try {
-    CalcCommand(fields, state);
-  } catch (const UserError& error) {
-    return error.what();
-  }
-  return "";
+  const CalcOutcome outcome = CalcCommand(fields, state);
+  EXPECT_EQ(outcome.Record.has_value(), outcome.Status == CalcStatus::Completed);
+  return outcome.Status == CalcStatus::Failed ? outcome.Message : "";
 }
 
 // Results of an earlier Calc, recognisable wherever a failing Calc must leave them alone.
@@ -246,7 +245,7 @@ TEST(CalcCommand, ErrorThroughTheHandlerRunnerRestoresTheCursor) {
   MemoryFields fields;
   fields.SetText(Field::Edit4, "x");
   DesignState state;
-  EXPECT_FALSE(RunReported(fields, [&] { CalcCommand(fields, state); }));
+  EXPECT_FALSE(RunCalc(fields, state));
   EXPECT_EQ(fields.Messages(), std::vector<std::string>{Messages::NotInteger("x")});
   EXPECT_TRUE(fields.BusyCursorShown());
   EXPECT_FALSE(fields.BusyCursor());
@@ -256,12 +255,81 @@ TEST(CalcCommand, CancelEndsQuietlyAndKeepsWhatWasWritten) {
   MemoryFields fields;
   fields.CancelAtReport(1);  // the first report comes after the shelf design
   DesignState state = EarlierResults();
-  EXPECT_FALSE(RunReported(fields, [&] { CalcCommand(fields, state); }));
+  const CalcOutcome outcome = CalcCommand(fields, state);
+  EXPECT_EQ(outcome.Status, CalcStatus::Cancelled);
+  EXPECT_EQ(outcome.Message, "");
+  EXPECT_FALSE(outcome.Record);
+  ShowCalcOutcome(fields, outcome);
   EXPECT_TRUE(fields.Messages().empty());
   EXPECT_FALSE(fields.BusyCursor());
   EXPECT_EQ(state.ShelfCoeffs.size(), 1205u);
   EXPECT_EQ(state.LowCoeffs, EarlierBandResized());
   ExpectCurvesAndLabelsKept(fields, state);
+}
+
+TEST(CalcOutcome, CompletedCarriesTheRecordOfWhatWasComputed) {
+  MemoryFields fields;
+  fields.SetText(Field::Edit1, "600");  // normalised to 601 before it is recorded
+  fields.SetSliderPosition(3);
+  DesignState state;
+  state.Generation = 41;
+  const CalcOutcome outcome = CalcCommand(fields, state);
+  ASSERT_EQ(outcome.Status, CalcStatus::Completed);
+  EXPECT_EQ(outcome.Message, "");
+  ASSERT_TRUE(outcome.Record);
+  const CalcRecord& record = *outcome.Record;
+  EXPECT_EQ(record.Generation, 42u);
+  EXPECT_EQ(state.Generation, 42u);
+  EXPECT_TRUE(record.Cascaded);
+  EXPECT_EQ(record.ShelfCutDb, 3);
+  EXPECT_EQ(record.TotalTaps, 701);
+  EXPECT_EQ(record.ShelfLength, 1205);
+  EXPECT_EQ(record.CascadeLength, 1905);
+  EXPECT_TRUE(record.AdjustChecked);
+  EXPECT_EQ(record.SliderPosition, 3);
+  EXPECT_EQ(record.CMax, ComputeCMax(state));
+  ASSERT_EQ(record.FieldTexts.size(), 10u);
+  EXPECT_EQ(record.FieldTexts[0], std::make_pair(Field::EditShelbL, std::string("200")));
+  EXPECT_EQ(record.FieldTexts[2], std::make_pair(Field::Edit1, std::string("601")));
+
+  const ExportedFilters filters = SelectFilters(state, record);
+  EXPECT_TRUE(filters.Cascaded);
+  EXPECT_EQ(filters.Sum.data(), state.SumCascade.data());
+  EXPECT_EQ(filters.Sum.size(), 1905u);
+  EXPECT_EQ(filters.Shelf.size(), 1205u);
+}
+
+TEST(CalcOutcome, RefusedLeavesTheStateAndItsGenerationAlone) {
+  MemoryFields fields;
+  fields.SetText(Field::EditShelbH, "300");
+  DesignState state = EarlierResults();
+  state.Generation = 7;
+  const CalcOutcome outcome = CalcCommand(fields, state);
+  EXPECT_EQ(outcome.Status, CalcStatus::Refused);
+  EXPECT_EQ(outcome.Message, Messages::ShelfF2TooLow);
+  EXPECT_FALSE(outcome.Record);
+  EXPECT_EQ(state.Generation, 7u);
+  // The refusal showed its message when it corrected the field; showing the outcome adds none.
+  ShowCalcOutcome(fields, outcome);
+  EXPECT_EQ(fields.Messages(), std::vector<std::string>{Messages::ShelfF2TooLow});
+  EXPECT_EQ(fields.Text(Field::EditShelbH), "400");
+}
+
+TEST(CalcOutcome, FailedCarriesTheErrorTextAndOutdatesEarlierRecords) {
+  MemoryFields fields;
+  DesignState state;
+  const CalcOutcome first = CalcCommand(fields, state);
+  ASSERT_EQ(first.Status, CalcStatus::Completed);
+  fields.SetText(Field::Edit9, "-4");  // the mid band's design fails on a negative count
+  const CalcOutcome second = CalcCommand(fields, state);
+  EXPECT_EQ(second.Status, CalcStatus::Failed);
+  EXPECT_EQ(second.Message, Messages::RangeCheck);
+  EXPECT_FALSE(second.Record);
+  EXPECT_TRUE(fields.Messages().empty());  // not shown until the caller shows the outcome
+  EXPECT_EQ(ErrorText([&] { SelectFilters(state, *first.Record); }), ExportMessages::StateChanged);
+  ShowCalcOutcome(fields, second);
+  EXPECT_EQ(fields.Messages(), std::vector<std::string>{Messages::RangeCheck});
+  EXPECT_FALSE(fields.BusyCursor());
 }
 
 // The default design, run once and shared by the tests that read it.

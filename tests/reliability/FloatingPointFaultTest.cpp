@@ -15,6 +15,7 @@
 #include "pipeline/Commands.h"
 #include "pipeline/MemoryFields.h"
 #include "pipeline/WindowHandlers.h"
+#include "tests/pipeline/RunCalc.h"
 
 namespace {
 
@@ -60,13 +61,8 @@ TEST_P(TypedFaults, EndTheHandlerWithTheToolsMessage) {
   fields.SetAdjustChecked(row.adjust);
   for (const auto& [field, text] : row.texts) fields.SetText(field, text);
   DesignState state;
-  const bool ran = RunReported(fields, [&] {
-    if (row.estimate) {
-      LengthEstimateCommand(fields);
-    } else {
-      CalcCommand(fields, state);
-    }
-  });
+  const bool ran =
+      row.estimate ? RunReported(fields, [&] { LengthEstimateCommand(fields); }) : RunCalc(fields, state);
   EXPECT_FALSE(ran);
   EXPECT_EQ(fields.Messages(), std::vector<std::string>{row.message});
   EXPECT_TRUE(Finite(state));
@@ -119,7 +115,7 @@ TEST(TypedExtremes, NeverStoreNaNOrInfinity) {
       fields.SetText(Field::Edit3, "2147483647");
       for (const auto& [field, text] : rows[i]) fields.SetText(field, text);
       DesignState state;
-      const bool ran = RunReported(fields, [&] { CalcCommand(fields, state); });
+      const bool ran = RunCalc(fields, state);
       EXPECT_TRUE(Finite(state)) << i << " " << adjust;
       EXPECT_EQ(fields.Messages().size(), ran ? 0u : 1u) << i << " " << adjust;
     }

@@ -13,6 +13,7 @@
 #include "pipeline/Commands.h"
 #include "pipeline/MemoryFields.h"
 #include "pipeline/WindowHandlers.h"
+#include "tests/pipeline/RunCalc.h"
 
 namespace {
 
@@ -61,7 +62,7 @@ TEST_P(HugeCalcs, AreRefusedWithTheRangeMessage) {
   fields.SetText(Field::Edit9, row.mid);
   fields.SetText(Field::Edit10, row.high);
   DesignState state = Earlier();
-  EXPECT_FALSE(RunReported(fields, [&] { CalcCommand(fields, state); }));
+  EXPECT_FALSE(RunCalc(fields, state));
   EXPECT_EQ(fields.Messages(), std::vector<std::string>{row.message});
   EXPECT_EQ(state.TotalTaps, row.totalTaps);
   EXPECT_EQ(state.LowCoeffs.size(), row.bandArraySize);
@@ -88,7 +89,7 @@ TEST(HugeCalcs, TapFieldsAreNormalisedBeforeTheRefusal) {
   fields.SetText(Field::Edit1, "1073741824");
   fields.SetText(Field::Edit9, "-100000000");
   DesignState state = Earlier();
-  RunReported(fields, [&] { CalcCommand(fields, state); });
+  RunCalc(fields, state);
   EXPECT_EQ(fields.Text(Field::Edit1), "1073741825");
   EXPECT_EQ(fields.Text(Field::Edit9), "-99999999");
   EXPECT_EQ(fields.Text(Field::Edit10), "301");
@@ -149,7 +150,7 @@ TEST(HugeCalcs, BeyondTheMemoryLimitIsRefusedNotKilled) {
   MemoryFields fields;
   fields.SetText(Field::Edit1, std::to_string(MaxTapCount));
   DesignState state = Earlier();
-  EXPECT_FALSE(RunReported(fields, [&] { CalcCommand(fields, state); }));
+  EXPECT_FALSE(RunCalc(fields, state));
   EXPECT_EQ(fields.Messages(), std::vector<std::string>{Messages::RangeCheck});
   EXPECT_EQ(state.TotalTaps, MaxTapCount);
   ExpectResultsKept(fields, state);
@@ -158,7 +159,7 @@ TEST(HugeCalcs, BeyondTheMemoryLimitIsRefusedNotKilled) {
   MemoryFields small;
   for (Field field : {Field::Edit1, Field::Edit9, Field::Edit10}) small.SetText(field, "31");
   DesignState fresh;
-  EXPECT_TRUE(RunReported(small, [&] { CalcCommand(small, fresh); }));
+  EXPECT_TRUE(RunCalc(small, fresh));
   EXPECT_EQ(small.CaptionText(Caption::Label28), "Total Ntap = 31");
 }
 

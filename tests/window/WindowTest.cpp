@@ -438,6 +438,52 @@ class WindowTest : public QObject {
     QVERIFY(QDir(dir.path()).isEmpty());
   }
 
+  // Export is possible exactly after a Calc that completed: a refused, failed or cancelled Calc after
+  // a completed one withdraws it, and only a failure adds a message of its own.
+  void exportFollowsTheCalcOutcome_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("refused") << "refuse" << QStringList{QString::fromUtf8(Messages::ShelfF1TooLow)};
+    QTest::newRow("failed") << "fail" << QStringList{QString::fromUtf8("'x' は整数ではありません")};
+    QTest::newRow("cancelled") << "cancel" << QStringList{};
+  }
+  void exportFollowsTheCalcOutcome() {
+    QFETCH(QString, how);
+    QFETCH(QStringList, messages);
+    QMenu* menu = form_->findChild<QMenu*>("FileMenu");
+    auto exportEnabled = [&] {
+      emit menu->aboutToShow();
+      return form_->findChild<QAction*>("ActionExportCurves")->isEnabled();
+    };
+    form_->Button1->click();
+    QVERIFY(form_->LastCalc().has_value());
+    QVERIFY(exportEnabled());
+    if (how == "refuse") form_->EditShelbL->setText("30");
+    if (how == "fail") form_->Edit4->setText("x");
+    if (how == "cancel") {
+      // The dialog appears at the first report and is cancelled as soon as it handles events.
+      form_->SetProgressDelay(0);
+      QTimer::singleShot(0, form_.get(), [this] {
+        if (form_->Progress()) form_->Progress()->cancel();
+      });
+    }
+    form_->Button1->click();
+    QCOMPARE(messages_, messages);
+    QVERIFY(!form_->LastCalc().has_value());
+    QVERIFY(!exportEnabled());
+    QTemporaryDir dir;
+    QVERIFY(!ExportCurvesTo(*form_, dir.filePath("c.csv")));
+    QCOMPARE(messages_.last(), QString(ExportMessages::NothingYet));
+    QVERIFY(QDir(dir.path()).isEmpty());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+
+    form_->SetProgressDelay(60000);
+    form_->EditShelbL->setText("200");
+    form_->Edit4->setText("2000");
+    form_->Button1->click();
+    QVERIFY(exportEnabled());
+  }
+
   // The files come from the last Calc (cascaded at the top of the slider), not from the slider as it
   // stands now; the pictures are the graph as drawn.
   void exportAfterCalc() {
