@@ -61,7 +61,7 @@ void BM_Response(benchmark::State& state) {
   const RealArray coeffs = LowBand(count % 2 == 0 ? count + 1 : count);
   ResponseCurve magnitude, level;
   for (auto _ : state) {
-    EvaluateResponse(coeffs, magnitude, level, count);
+    EvaluateResponse(coeffs, magnitude, level, count, SampleRate);
     benchmark::DoNotOptimize(magnitude.data());
   }
   state.SetItemsProcessed(state.iterations() * count * GridPointCount);
@@ -78,7 +78,7 @@ void BM_FourResponses(benchmark::State& state) {
                                     {coeffs, magnitude[2], level[2]},
                                     {coeffs, magnitude[3], level[3]}};
   for (auto _ : state) {
-    EvaluateResponses(targets, count);
+    EvaluateResponses(targets, count, SampleRate);
     benchmark::DoNotOptimize(magnitude.data());
   }
   state.SetItemsProcessed(state.iterations() * 4 * count * GridPointCount);
@@ -90,7 +90,7 @@ void BM_ResponseReference(benchmark::State& state) {
   const RealArray coeffs = LowBand(count);
   ResponseCurve magnitude, level;
   for (auto _ : state) {
-    EvaluateResponseReference(coeffs, magnitude, level, count);
+    EvaluateResponseReference(coeffs, magnitude, level, count, SampleRate);
     benchmark::DoNotOptimize(magnitude.data());
   }
   state.SetItemsProcessed(state.iterations() * count * GridPointCount);

@@ -65,7 +65,7 @@ class CalcProgress {
     shelfCost_ = ShelfLength * WindowWeightCost;
     bandsCost_ = bandTapSum * WindowWeightCost;
     convolutionCost_ = cascade ? static_cast<double>(totalTaps) * ShelfLength * ConvolutionTermCost : 0.0;
-    responseCost_ = GridPointCount * responseCount * ResponseTermCost;
+    responseCost_ = ResponseWork(responseCount, SampleRate) * ResponseTermCost;
     total_ = shelfCost_ + bandsCost_ + 3 * convolutionCost_ + 4 * responseCost_;
   }
   // Each stage runs through Run with the units its parallel work reports in: none for the shelf,
@@ -87,7 +87,7 @@ class CalcProgress {
     const double start = done_;
     const double cost = 4 * responseCost_;
     const ProgressScope scope([this, start, cost](double share) { Report(start + share * cost); },
-                              4 * ResponseWork(count));
+                              4 * ResponseWork(count, SampleRate));
     stage([this] {
       done_ += responseCost_;
       Report(done_);
@@ -257,7 +257,7 @@ CalcRecord DesignAndShow(FieldAccess& fields, DesignState& state) {
                                       {mid, state.MidMag, state.MidDb},
                                       {high, state.HighMag, state.HighDb},
                                       {sum, state.SumMag, state.SumDb}};
-    progress.Responses(count, [&](const auto& stored) { EvaluateResponses(targets, count, stored); });
+    progress.Responses(count, [&](const auto& stored) { EvaluateResponses(targets, count, SampleRate, stored); });
   };
   if (!CascadesWithShelf(state.ShelfCutDb)) {
     state.SumCoeffs = SumBands(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, totalTaps);

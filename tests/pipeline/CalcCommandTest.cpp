@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "display/Response.h"
 #include "numerics/Errors.h"
 #include "pipeline/Commands.h"
 #include "pipeline/MemoryFields.h"
@@ -467,6 +468,35 @@ TEST(CalcCommand, CMaxIsThePeakOfASingleBandNotOfTheSum) {
   char expected[64];
   std::snprintf(expected, sizeof expected, "%5.6f", bandPeak);
   EXPECT_EQ(fields.CaptionText(Caption::Label21), std::string("振幅係数の最大値：CMax = ") + expected);
+}
+
+// The CMax label of a Calc is the one the literal per-term evaluation of the same cascades gives.
+TEST(CalcCommand, CMaxLabelAsTheLiteralEvaluationGivesIt) {
+  const struct {
+    int slider;
+    const char* lowTaps;
+    bool adjust;
+  } rows[] = {{6, "901", true}, {0, "301", false}};
+  for (const auto& row : rows) {
+    MemoryFields fields;
+    fields.SetSliderPosition(row.slider);
+    fields.SetText(Field::Edit1, row.lowTaps);
+    fields.SetAdjustChecked(row.adjust);
+    DesignState state;
+    ASSERT_EQ(CalcError(fields, state), "");
+    const bool cascade = state.ShelfCutDb > 0;
+    double peak = 0.0;
+    for (const RealArray* band : cascade ? std::vector{&state.LowCascade, &state.MidCascade, &state.HighCascade}
+                                         : std::vector{&state.LowCoeffs, &state.MidCoeffs, &state.HighCoeffs}) {
+      ResponseCurve magnitude, level;
+      EvaluateResponseReference(*band, magnitude, level, cascade ? state.CascadeLength : state.TotalTaps, SampleRate);
+      peak = std::max(peak, *std::max_element(magnitude.begin() + 1, magnitude.end()));
+    }
+    char expected[64];
+    std::snprintf(expected, sizeof expected, "%5.6f", peak);
+    EXPECT_EQ(fields.CaptionText(Caption::Label21), std::string("振幅係数の最大値：CMax = ") + expected)
+        << row.slider << " " << row.lowTaps;
+  }
 }
 
 }  // namespace
