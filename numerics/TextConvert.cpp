@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "numerics/Errors.h"
@@ -128,4 +129,70 @@ std::string FormatGeneral(double value) {
   }
   while (exponent.size() > 1 && exponent[0] == '0') exponent.erase(0, 1);
   return mantissa + "E" + (negative ? "-" : "") + exponent;
+}
+
+std::string FormatShortest(double value) {
+  // Shortest round-trip digits in scientific form, d[.ddd]e±x, then laid out as plain decimal
+  // wherever that stays readable.
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+  const std::string_view scientific(buffer, static_cast<size_t>(result.ptr - buffer));
+  const size_t e = scientific.find('e');
+  std::string_view mantissa = scientific.substr(0, e);
+  const bool negative = !mantissa.empty() && mantissa.front() == '-';
+  if (negative) mantissa.remove_prefix(1);
+  std::string digits;
+  for (char c : mantissa)
+    if (c != '.') digits += c;
+  int exponent = 0;
+  std::from_chars(scientific.data() + e + 1 + (scientific[e + 1] == '+' ? 1 : 0),
+                  scientific.data() + scientific.size(), exponent);
+  const std::string sign = negative ? "-" : "";
+  const int count = static_cast<int>(digits.size());
+  // Position of the decimal point after the first `point` digits.
+  const int point = exponent + 1;
+  if (point > 21 || point < -5) {
+    const std::string fraction = count > 1 ? "." + digits.substr(1) : "";
+    return sign + digits.substr(0, 1) + fraction + "e" + (exponent < 0 ? "-" : "+") + std::to_string(std::abs(exponent));
+  }
+  if (point >= count) return sign + digits + std::string(static_cast<size_t>(point - count), '0');
+  if (point > 0) return sign + digits.substr(0, static_cast<size_t>(point)) + "." + digits.substr(static_cast<size_t>(point));
+  return sign + "0." + std::string(static_cast<size_t>(-point), '0') + digits;
+}
+
+size_t Utf8SequenceLength(std::string_view bytes, size_t i) {
+  const auto byte = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
+  const unsigned char lead = byte(i);
+  if (lead < 0x80) return 1;
+  size_t length = 0;
+  unsigned char low = 0x80;
+  unsigned char high = 0xBF;
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (i + length > bytes.size()) return 0;
+  if (byte(i + 1) < low || byte(i + 1) > high) return 0;
+  for (size_t k = 2; k < length; ++k) {
+    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
+  }
+  return length;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  for (size_t i = 0; i < bytes.size();) {
+    const size_t length = Utf8SequenceLength(bytes, i);
+    if (length == 0) return false;
+    i += length;
+  }
+  return true;
 }

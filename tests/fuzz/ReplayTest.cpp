@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/fuzz/DesignFileFuzz.h"
 #include "tests/fuzz/FuzzDriver.h"
 
 namespace {
@@ -22,18 +23,22 @@ std::vector<std::filesystem::path> InputsIn(const char* folder) {
   return paths;
 }
 
-void ReplayAll(const char* folder) {
+using FuzzRunner = std::string (*)(const uint8_t* data, size_t size);
+
+void ReplayAll(const char* folder, FuzzRunner run = RunFuzzInput) {
   const std::vector<std::filesystem::path> paths = InputsIn(folder);
   ASSERT_FALSE(paths.empty()) << folder;
   for (const std::filesystem::path& path : paths) {
     std::ifstream file(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    EXPECT_EQ(RunFuzzInput(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), "") << path.filename();
+    EXPECT_EQ(run(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()), "") << path.filename();
   }
 }
 
 TEST(FuzzReplay, CrashInputsStayFixed) { ReplayAll("regressions"); }
 
 TEST(FuzzReplay, StartingCorpusHoldsEveryInvariant) { ReplayAll("corpus"); }
+
+TEST(FuzzReplay, DesignFileCorpusHoldsEveryInvariant) { ReplayAll("designfile-corpus", RunDesignFileInput); }
 
 }  // namespace
