@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 namespace {
 
@@ -96,9 +95,4 @@ int64_t PreRingingSamples(std::span<const double> taps) {
   size_t first = 0;
   while (std::fabs(taps[first]) < threshold) ++first;
   return static_cast<int64_t>(largest - first);
-}
-
-double TransitionWidthHz(int rateHz, double attenuationDb, int64_t tapCount) {
-  if (!(attenuationDb > 8) || tapCount < 2) return 0;
-  return rateHz * (attenuationDb - 8) / (2 * std::numbers::pi * 2.285 * static_cast<double>(tapCount - 1));
 }

@@ -50,8 +50,3 @@ size_t LargestTapIndex(std::span<const double> taps);
 // Samples from the first tap whose magnitude reaches 60 dB below the largest tap's (|h| >= 1e-3
 // max |h|) to the largest tap. 0 for no taps or all-zero taps.
 int64_t PreRingingSamples(std::span<const double> taps);
-
-// Kaiser's transition width in Hz of a window design with attenuation attenuationDb and tapCount
-// taps at rateHz: rate (A - 8) / (2 pi 2.285 (N - 1)), the inverse of his length formula. 0 when A
-// <= 8 dB (the formula has no width there) or tapCount < 2.
-double TransitionWidthHz(int rateHz, double attenuationDb, int64_t tapCount);

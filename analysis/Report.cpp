@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/Measures.h"
+#include "design/LengthEstimate.h"
 #include "numerics/Errors.h"
 #include "numerics/FloatingPoint.h"
 #include "numerics/FoldedSpectrum.h"
@@ -38,7 +39,7 @@ EdgeReport MeasureEdge(const std::vector<double>& levels, double cutoffHz, Band 
   edge.CutoffHz = cutoffHz;
   edge.ShapedBy = shapedBy;
   edge.ShapingTaps = shapingTaps;
-  edge.TransitionWidthHz = TransitionWidthHz(input.RateHz, input.AttenuationDb, shapingTaps);
+  edge.TransitionWidthHz = KaiserTransitionWidthHz(input.AttenuationDb, shapingTaps, input.RateHz);
   edge.Minus3DbHz = LevelCrossingHz(levels, cHalfPowerDb, slope, cutoffHz);
   edge.Minus6DbHz = LevelCrossingHz(levels, cHalfAmplitudeDb, slope, cutoffHz);
   return edge;

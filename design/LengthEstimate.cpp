@@ -19,8 +19,8 @@ int32_t KaiserIdealTaps(double passHz, double stopHz, double attenuationDb, int 
   const double passOmega = static_cast<double>(passHz / nyquistHz * cPi);
   const double stopOmega = static_cast<double>(stopHz / nyquistHz * cPi);
   const double transition = std::fabs(passOmega - stopOmega);
-  const long double excessDb = static_cast<long double>(attenuationDb) - 8;
-  const long double width = 2.285L * transition;
+  const long double excessDb = static_cast<long double>(attenuationDb) - KaiserExcessDb;
+  const long double width = KaiserWidthFactor * transition;
   if (width == 0) {
     if (excessDb == 0) RaiseInvalidOperation();
     RaiseZeroDivide();
@@ -37,4 +37,9 @@ int32_t KaiserIdealTaps(double passHz, double stopHz, double attenuationDb, int 
     throw UserError(Messages::RangeCheck);
   }
   return static_cast<int32_t>(ideal);
+}
+
+double KaiserTransitionWidthHz(double attenuationDb, int64_t tapCount, int rateHz) {
+  if (!(attenuationDb > KaiserExcessDb) || tapCount < 2) return 0;
+  return static_cast<double>(rateHz * (attenuationDb - KaiserExcessDb) / (2 * cPi * KaiserWidthFactor * (tapCount - 1)));
 }

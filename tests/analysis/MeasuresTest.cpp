@@ -85,14 +85,4 @@ TEST(PreRingingSamples, FromTheFirstTapWithin60DbToTheLargest) {
   EXPECT_EQ(PreRingingSamples(std::vector<double>{}), 0);
 }
 
-TEST(TransitionWidthHz, KaisersLengthFormulaTurnedAround) {
-  // (A - 8) / (2.285 dw) + 1 taps for a width dw in radians per sample.
-  EXPECT_NEAR(TransitionWidthHz(44100, 144, 901), 464.1612869866042, 1e-9);
-  EXPECT_NEAR(TransitionWidthHz(44100, 40, 201), 491.4648921034632, 1e-9);
-  EXPECT_NEAR(TransitionWidthHz(96000, 144, 901), 464.1612869866042 * 96000 / 44100, 1e-9);
-  EXPECT_EQ(TransitionWidthHz(44100, 8, 901), 0);
-  EXPECT_EQ(TransitionWidthHz(44100, -3, 901), 0);
-  EXPECT_EQ(TransitionWidthHz(44100, 144, 1), 0);
-}
-
 }  // namespace

@@ -25,6 +25,26 @@ TEST(LengthEstimateTest, IdealTapsAtSeveralRates) {
   }
 }
 
+TEST(LengthEstimateTest, TransitionWidthIsTheFormulaTurnedAround) {
+  EXPECT_NEAR(KaiserTransitionWidthHz(144, 901, 44100), 464.1612869866042, 1e-9);
+  EXPECT_NEAR(KaiserTransitionWidthHz(40, 201, 44100), 491.4648921034632, 1e-9);
+  EXPECT_NEAR(KaiserTransitionWidthHz(144, 901, 96000), 464.1612869866042 * 96000 / 44100, 1e-9);
+  // The estimate for that width gives the tap count back (or the next odd count, since the estimate
+  // is the smallest odd count above N and N itself may round down).
+  for (const int rateHz : {8000, 44100, 96000, 768000}) {
+    for (const int64_t taps : {3, 101, 901, 65537}) {
+      for (const double attenuationDb : {21.0, 60.0, 144.0}) {
+        const double widthHz = KaiserTransitionWidthHz(attenuationDb, taps, rateHz);
+        const int32_t estimate = KaiserIdealTaps(1000, 1000 + widthHz, attenuationDb, rateHz);
+        EXPECT_TRUE(estimate == taps || estimate == taps + 2) << rateHz << " " << taps << " " << attenuationDb;
+      }
+    }
+  }
+  EXPECT_EQ(KaiserTransitionWidthHz(8, 901, 44100), 0);
+  EXPECT_EQ(KaiserTransitionWidthHz(-3, 901, 44100), 0);
+  EXPECT_EQ(KaiserTransitionWidthHz(144, 1, 44100), 0);
+}
+
 // Edges and rate scaled together describe the same normalised transition.
 TEST(LengthEstimateTest, ScalingEdgesWithTheRateKeepsTheCount) {
   for (int factor : {2, 4}) {
