@@ -5,15 +5,16 @@
 #include <memory>
 #include <numbers>
 #include <span>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "analysis/Measures.h"
 #include "analysis/Report.h"
+#include "analysis/ReportInputs.h"
 #include "analysis/ReportJson.h"
 #include "numerics/Errors.h"
-#include "numerics/TextConvert.h"
 #include "pipeline/Commands.h"
 #include "pipeline/MemoryFields.h"
 
@@ -79,27 +80,9 @@ std::unique_ptr<Design> RunDesign(const std::vector<std::pair<Field, std::string
   for (const auto& [field, text] : texts) fields.SetText(field, text);
   fields.SetAdjustChecked(adjust);
   fields.SetSliderPosition(sliderPosition);
-  const DesignState& state = design->state;
-  CalcCommand(fields, design->state);
-  ReportInput& input = design->input;
-  const bool cascaded = state.ShelfCutDb != 0;
-  input.Low = cascaded ? state.LowCascade : state.LowCoeffs;
-  input.Mid = cascaded ? state.MidCascade : state.MidCoeffs;
-  input.High = cascaded ? state.HighCascade : state.HighCoeffs;
-  input.Sum = cascaded ? state.SumCascade : state.SumCoeffs;
-  input.BareLow = state.LowCoeffs;
-  input.BareMid = state.MidCoeffs;
-  input.BareHigh = state.HighCoeffs;
-  if (cascaded) input.Shelf = state.ShelfCoeffs;
-  input.AttenuationDb = ParseReal(fields.Text(Field::Edit8));
-  input.LowTaps = ParseInteger(fields.Text(Field::Edit1));
-  input.MidTaps = ParseInteger(fields.Text(Field::Edit9));
-  input.HighTaps = ParseInteger(fields.Text(Field::Edit10));
-  input.MidLowHz = ParseInteger(fields.Text(Field::Edit5));
-  input.MidHighHz = ParseInteger(fields.Text(Field::Edit4));
-  input.LowCutHz = adjust ? input.MidLowHz : ParseInteger(fields.Text(Field::Edit2));
-  input.HighCutHz = adjust ? input.MidHighHz : ParseInteger(fields.Text(Field::Edit3));
-  input.MidShape = adjust ? MidBandShape::Remainder : MidBandShape::BandPass;
+  const CalcOutcome outcome = CalcCommand(fields, design->state);
+  if (!outcome.Record) throw std::runtime_error("the Calc did not complete: " + outcome.Message);
+  design->input = ReportInputFor(design->state, *outcome.Record);
   return design;
 }
 
@@ -381,6 +364,38 @@ TEST(DesignReport, RefusesInconsistentFilters) {
   input.Shelf = design->state.ShelfCoeffs;  // longer than the bare sum
   EXPECT_EQ(refusal(input), Messages::RangeCheck);
   EXPECT_EQ(refusal(design->input), "no error");
+}
+
+TEST(ReportInputFor, WhatTheCalcDesigned) {
+  // Coupled: the low and high cutoffs are the mid band's edges whatever Edit2 and Edit3 hold.
+  auto coupled = RunDesign({{Field::Edit1, "900"}, {Field::Edit2, "999"}, {Field::Edit3, "5000"}}, true, 6);
+  EXPECT_EQ(coupled->input.LowTaps, 901);
+  EXPECT_EQ(coupled->input.LowCutHz, 300);
+  EXPECT_EQ(coupled->input.HighCutHz, 2000);
+  EXPECT_EQ(coupled->input.MidShape, MidBandShape::Remainder);
+  EXPECT_TRUE(coupled->input.Shelf.empty());
+  EXPECT_EQ(coupled->input.Sum.data(), coupled->state.SumCoeffs.data());
+  const auto apart = RunDesign({{Field::Edit2, "999"}, {Field::Edit3, "5000"}, {Field::Edit8, "60.5"}}, false, 4);
+  EXPECT_EQ(apart->input.LowCutHz, 999);
+  EXPECT_EQ(apart->input.HighCutHz, 5000);
+  EXPECT_EQ(apart->input.AttenuationDb, 60.5);
+  EXPECT_EQ(apart->input.MidShape, MidBandShape::BandPass);
+  EXPECT_EQ(apart->input.Shelf.size(), 1205u);
+  EXPECT_EQ(apart->input.Sum.data(), apart->state.SumCascade.data());
+  EXPECT_EQ(apart->input.BareMid.data(), apart->state.MidCoeffs.data());
+
+  // A record of an earlier Calc no longer describes the state.
+  MemoryFields fields;
+  DesignState state;
+  const CalcOutcome first = CalcCommand(fields, state);
+  ASSERT_TRUE(first.Record);
+  ASSERT_TRUE(CalcCommand(fields, state).Record);
+  try {
+    ReportInputFor(state, *first.Record);
+    ADD_FAILURE() << "no error";
+  } catch (const UserError& error) {
+    EXPECT_EQ(error.Text(), ExportMessages::StateChanged);
+  }
 }
 
 TEST(DesignReportJson, KeysAndValues) {
