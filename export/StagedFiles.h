@@ -3,9 +3,13 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "export/ExitCleanup.h"
+#include "export/OutputTarget.h"
 
 // An open temporary file beside its target. Writes go through a buffer; every failure raises
 // UserError naming the target (not the temporary) and the system's reason.
@@ -32,9 +36,17 @@ class StagedOutput {
   std::string buffer_;
 };
 
-// A set of files that appear together or not at all. Each is written to a temporary file in its
-// target's directory and flushed to disk; Commit renames them onto their targets. Destroying the
-// set before Commit removes every temporary, so a failure part way leaves nothing behind.
+// A set of files replaced together: afterwards the targets hold the complete new set, or, after any
+// failure, cancel or signal, exactly the files they held before; no temporary is left behind.
+//
+// Each file is written to a temporary in its target's directory (a short name, so that targets of
+// up to 255 bytes work), flushed to disk and given the mode (and, for the superuser, the owner) of
+// the file it replaces. Commit locks the directories (DirectoryLocks), so concurrent exports take
+// turns; keeps each old file under a second name (a hard link) until every rename has succeeded;
+// and on a failing rename puts the old files back. SIGINT, SIGTERM and SIGHUP wait until the commit
+// has finished; before it they remove the temporaries and end the process (ExitCleanup). Only
+// SIGKILL or a power loss in the middle of Commit can leave a mix, with the old files kept beside
+// them as ".fx<pid>-<n>.old".
 class StagedFiles {
  public:
   StagedFiles() = default;
@@ -43,17 +55,24 @@ class StagedFiles {
   ~StagedFiles();
 
   // Creates the temporary for `target`, lets `write` fill it and closes it. Raises UserError
-  // "Cannot write '<target>': <reason>" when the file cannot be made, written or flushed.
+  // "Cannot write '<target>': <reason>" when the target is not a regular file (OutputTarget), when
+  // the file cannot be made, written or flushed, and RepeatedOutputMessage when the set already
+  // holds the same file. Whatever `write` raises passes through; the set stays as it was before.
   void Stage(const std::filesystem::path& target, const std::function<void(StagedOutput&)>& write);
 
-  // Moves every staged file onto its target, replacing an older file of that name. A target that
-  // cannot be replaced raises UserError; the targets placed before it are removed again.
+  // Moves every staged file onto its target. Raises UserError "Cannot write '<target>': <reason>"
+  // when one cannot be placed, after restoring every file it had replaced.
   void Commit();
 
+  size_t Size() const { return staged_.size(); }
+
  private:
+  void CommitLocked();
+
   struct Entry {
+    OutputTarget target;
     std::filesystem::path temporary;
-    std::filesystem::path target;
+    std::unique_ptr<ExitCleanup> cleanup;
   };
   std::vector<Entry> staged_;
 };
