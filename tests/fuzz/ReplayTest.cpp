@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "tests/fuzz/DesignFileFuzz.h"
+#include "tests/fuzz/ExportFuzzDriver.h"
 #include "tests/fuzz/FuzzDriver.h"
 
 namespace {
@@ -40,5 +41,7 @@ TEST(FuzzReplay, CrashInputsStayFixed) { ReplayAll("regressions"); }
 TEST(FuzzReplay, StartingCorpusHoldsEveryInvariant) { ReplayAll("corpus"); }
 
 TEST(FuzzReplay, DesignFileCorpusHoldsEveryInvariant) { ReplayAll("designfile-corpus", RunDesignFileInput); }
+
+TEST(FuzzReplay, FileSetCorpusHoldsOldSetOrNewSet) { ReplayAll("export-corpus", RunExportFuzzInput); }
 
 }  // namespace
