@@ -4,9 +4,12 @@
 #include <ostream>
 #include <string>
 
+#include "cli/CliDesignFile.h"
 #include "cli/CliExport.h"
 #include "cli/Json.h"
 #include "cli/Options.h"
+#include "export/SaveDesign.h"
+#include "numerics/Errors.h"
 #include "pipeline/Commands.h"
 #include "pipeline/DesignState.h"
 #include "pipeline/MemoryFields.h"
@@ -65,13 +68,21 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
   }
 
   ProgressFields fields(request.progress ? &err : nullptr);
+  // The design file first, so that every other option overrides it; a file that cannot be used
+  // stops the command before anything is computed or written.
+  DesignSettings loaded;
+  if (request.loadFile) {
+    try {
+      loaded = ReadDesignFile(*request.loadFile);
+    } catch (const UserError& error) {
+      err << ToValidUtf8(error.Text()) << "\n";
+      return ExitCommandFailed;
+    }
+    LoadDesignSettings(loaded, fields);
+  }
   for (const auto& [field, text] : request.texts) fields.SetText(field, text);
   if (request.adjustChecked) fields.SetAdjustChecked(*request.adjustChecked);
-  if (request.shelfCutDb) {
-    // Moved there by hand, the slider would show its cut beside it as well.
-    fields.SetSliderPosition(6 - *request.shelfCutDb);
-    fields.SetCaption(Caption::LabelShelbDb, "+" + std::to_string(*request.shelfCutDb) + "dB");
-  }
+  if (request.shelfCutDb) SetShelfCut(fields, *request.shelfCutDb);
 
   DesignState state;
   const bool design = request.command == CliCommand::Design;
@@ -90,7 +101,17 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
   // like a command error.
   bool failed = !completed;
   if (calc && WantsExport(request)) {
-    failed = !RunReported(fields, [&] { RunExports(request, fields, state, *calc); });
+    GraphView view;
+    view.FrequencyAxisLog = loaded.logFrequency;
+    view.AmplitudeAxisLog = loaded.logLevel;
+    failed = !RunReported(fields, [&] { RunExports(request, fields, state, *calc, view); });
+  }
+  // The fields as the command left them, tap counts made odd included, even when it ended with
+  // a message: the design as it stands can be opened and corrected.
+  if (request.saveFile && !RunReported(fields, [&] {
+        SaveDesignFile(*request.saveFile, CurrentDesignSettings(fields, loaded));
+      })) {
+    failed = true;
   }
 
   if (request.json) {

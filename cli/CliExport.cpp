@@ -27,7 +27,7 @@ bool WantsExport(const CliRequest& request) {
 }
 
 void RunExports(const CliRequest& request, const MemoryFields& fields, const DesignState& state,
-                const CalcRecord& calc) {
+                const CalcRecord& calc, GraphView view) {
   if (request.exportDirectory) {
     ExportFilters(state, calc, *request.exportDirectory, request.exportPrefix, request.exportFormat);
   }
@@ -37,8 +37,7 @@ void RunExports(const CliRequest& request, const MemoryFields& fields, const Des
   const std::unique_ptr<QGuiApplication> application = EnsureGuiApplication();
   const GraphCurves curves{state.LowMag, state.MidMag, state.HighMag, state.SumMag,
                            state.LowDb,  state.MidDb,  state.HighDb,  state.SumDb};
-  // The window's start state: both axes logarithmic, the markers at the mid band's edges.
-  GraphView view;
+  // The markers at the mid band's edges, as the window draws them.
   view.LowMarkerText = fields.Text(Field::Edit5);
   view.HighMarkerText = fields.Text(Field::Edit4);
   const GraphPictures pictures =

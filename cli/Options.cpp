@@ -36,6 +36,9 @@ constexpr FieldOption EstimateOptions[] = {
 
 constexpr std::string_view ShelfCutOption = "--shelf-cut";
 
+// The design-file options of every command, each with a file name.
+bool IsDesignFileOption(std::string_view name) { return name == "--load" || name == "--save"; }
+
 // The export options of design, each with a value.
 constexpr std::string_view ExportOptions[] = {"--export", "--format", "--prefix", "--curves", "--png", "--png-labelled"};
 
@@ -101,6 +104,8 @@ std::string OptionLines(std::string_view command) {
   } else {
     fieldLines(EstimateOptions);
   }
+  line("--load FILE", "take the fields from the design file FILE first; the other options override them");
+  line("--save FILE", "write the fields as they stand after the command to the design file FILE");
   line("--json", "print the fields, labels, design state and grid as one JSON object");
   return text;
 }
@@ -108,9 +113,10 @@ std::string OptionLines(std::string_view command) {
 }  // namespace
 
 std::string UsageSummary() {
-  return "Usage: firxover-cli design [options] [--json] [--export DIR [--format F] [--prefix NAME]]\n"
-         "                          [--curves FILE] [--png FILE] [--png-labelled FILE]\n"
-         "       firxover-cli estimate [--pass HZ] [--stop HZ] [--attenuation DB] [--json]\n"
+  return "Usage: firxover-cli design [--load FILE] [options] [--json] [--export DIR [--format F] [--prefix NAME]]\n"
+         "                          [--curves FILE] [--png FILE] [--png-labelled FILE] [--save FILE]\n"
+         "       firxover-cli estimate [--load FILE] [--pass HZ] [--stop HZ] [--attenuation DB] [--json]\n"
+         "                            [--save FILE]\n"
          "       firxover-cli --help | --version\n";
 }
 
@@ -181,7 +187,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
                                                                       : FindOption(EstimateOptions, name);
     const bool isShelfCut = request.command == CliCommand::Design && name == ShelfCutOption;
     const bool isExport = request.command == CliCommand::Design && IsExportOption(name);
-    if (option == nullptr && !isShelfCut && !isExport) {
+    const bool isDesignFile = IsDesignFileOption(name);
+    if (option == nullptr && !isShelfCut && !isExport && !isDesignFile) {
       return fail("unknown option '" + std::string(name) + "' for " + std::string(word));
     }
     std::string value;
@@ -195,6 +202,11 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
 
     if (option != nullptr) {
       request.texts.emplace_back(option->field, value);
+      continue;
+    }
+    if (isDesignFile) {
+      if (value.empty()) return fail("option " + std::string(name) + " needs a file name");
+      (name == "--load" ? request.loadFile : request.saveFile) = value;
       continue;
     }
     if (isExport) {

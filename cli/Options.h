@@ -26,6 +26,10 @@ struct CliRequest {
   std::optional<std::string> curvesFile;            // --curves: the response curves as CSV
   std::optional<std::string> pngFile;               // --png: Image1
   std::optional<std::string> labelledPngFile;       // --png-labelled: the graph with its axis labels
+  // Design files (design and estimate): --load is read before every other option is applied,
+  // wherever it stands; --save writes the fields as they stand after the command.
+  std::optional<std::string> loadFile;
+  std::optional<std::string> saveFile;
 };
 
 struct ParsedCommandLine {
