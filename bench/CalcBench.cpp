@@ -11,6 +11,7 @@
 #include "design/Shelf.h"
 #include "display/Response.h"
 #include "numerics/Convolution.h"
+#include "numerics/FoldedSpectrum.h"
 #include "pipeline/Commands.h"
 #include "pipeline/DesignState.h"
 #include "pipeline/MemoryFields.h"
@@ -55,6 +56,38 @@ void BM_Convolution(benchmark::State& state) {
 }
 BENCHMARK(BM_Convolution)->Arg(901)->Arg(65535)->Arg(1000001)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// The direct sum (0) against the FFT (1) at band lengths around where the FFT takes over.
+void BM_ConvolutionMethods(benchmark::State& state) {
+  const auto method = state.range(0) == 0 ? ConvolutionMethod::Direct : ConvolutionMethod::Fft;
+  const int taps = static_cast<int>(state.range(1));
+  const RealArray band = LowBand(taps), shelf = Shelf();
+  RealArray cascade(static_cast<size_t>(taps) + ShelfLength - 1);
+  for (auto _ : state) {
+    ConvolveRealBy(method, band.data(), taps, shelf.data(), ShelfLength, cascade.data(), static_cast<int>(cascade.size()));
+    benchmark::DoNotOptimize(cascade.data());
+  }
+  state.SetItemsProcessed(state.iterations() * taps * ShelfLength);
+}
+BENCHMARK(BM_ConvolutionMethods)
+    ->ArgsProduct({{0, 1}, {65, 257, 901, 4097, 65535}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
+// The folded FFT of one filter at a rate, the core of a response.
+void BM_FoldedSpectrum(benchmark::State& state) {
+  const int taps = static_cast<int>(state.range(0));
+  const int rateHz = static_cast<int>(state.range(1));
+  const RealArray coeffs = LowBand(taps);
+  for (auto _ : state) benchmark::DoNotOptimize(FoldedSpectrum(coeffs, rateHz));
+}
+BENCHMARK(BM_FoldedSpectrum)
+    ->Args({2105, 44100})
+    ->Args({2105, 48000})
+    ->Args({2105, 192000})
+    ->Args({1001205, 44100})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+
 // One curve of count taps: the default cascade is 2105.
 void BM_Response(benchmark::State& state) {
   const int count = static_cast<int>(state.range(0));
@@ -64,7 +97,7 @@ void BM_Response(benchmark::State& state) {
     EvaluateResponse(coeffs, magnitude, level, count, SampleRate);
     benchmark::DoNotOptimize(magnitude.data());
   }
-  state.SetItemsProcessed(state.iterations() * count * GridPointCount);
+  state.SetItemsProcessed(state.iterations() * count);
 }
 BENCHMARK(BM_Response)->Arg(901)->Arg(2105)->Arg(66739)->Arg(1001205)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -81,7 +114,7 @@ void BM_FourResponses(benchmark::State& state) {
     EvaluateResponses(targets, count, SampleRate);
     benchmark::DoNotOptimize(magnitude.data());
   }
-  state.SetItemsProcessed(state.iterations() * 4 * count * GridPointCount);
+  state.SetItemsProcessed(state.iterations() * 4 * count);
 }
 BENCHMARK(BM_FourResponses)->Arg(2105)->Arg(66739)->Arg(1001205)->Unit(benchmark::kMillisecond)->UseRealTime();
 
@@ -93,7 +126,7 @@ void BM_ResponseReference(benchmark::State& state) {
     EvaluateResponseReference(coeffs, magnitude, level, count, SampleRate);
     benchmark::DoNotOptimize(magnitude.data());
   }
-  state.SetItemsProcessed(state.iterations() * count * GridPointCount);
+  state.SetItemsProcessed(state.iterations() * count);
 }
 BENCHMARK(BM_ResponseReference)->Arg(2105)->Unit(benchmark::kMillisecond)->Iterations(2);
 

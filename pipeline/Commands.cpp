@@ -51,20 +51,21 @@ std::string FormatCMax(double value) {
 
 // The share of a Calc done, for the progress reports, weighed by the measured relative costs of the
 // stages in multiply-adds of the convolution: a band tap (a window weight, two 30-term Bessel series in
-// extended precision, and a sine) and a term of one response sum (a table look-up and a multiply-add). A stage whose work runs on the worker
-// threads reports while it runs, every few tens of milliseconds; every stage reports when it ends.
+// extended precision, and a sine), a convolution by its expected cost (ConvolutionCost), and a unit of one
+// response (ResponseWork: an addition of the folding or of the FFT). A stage whose work runs on the
+// worker threads reports while it runs, every few tens of milliseconds; every stage reports when it ends.
 class CalcProgress {
  public:
   static constexpr double WindowWeightCost = 4000;
   static constexpr double ConvolutionTermCost = 1;
-  static constexpr double ResponseTermCost = 2;
+  static constexpr double ResponseTermCost = 1;
 
   CalcProgress(FieldAccess& fields, int32_t bandTapSum, int32_t totalTaps, int32_t cascadeLength, bool cascade)
       : fields_(fields) {
     const double responseCount = cascade ? cascadeLength : totalTaps;
     shelfCost_ = ShelfLength * WindowWeightCost;
     bandsCost_ = bandTapSum * WindowWeightCost;
-    convolutionCost_ = cascade ? static_cast<double>(totalTaps) * ShelfLength * ConvolutionTermCost : 0.0;
+    convolutionCost_ = cascade ? ConvolutionCost(totalTaps, ShelfLength) * ConvolutionTermCost : 0.0;
     responseCost_ = ResponseWork(responseCount, SampleRate) * ResponseTermCost;
     total_ = shelfCost_ + bandsCost_ + 3 * convolutionCost_ + 4 * responseCost_;
   }
