@@ -4,6 +4,10 @@
 #include <ostream>
 #include <string>
 
+#include "analysis/Report.h"
+#include "analysis/ReportInputs.h"
+#include "analysis/ReportJson.h"
+#include "analysis/ReportText.h"
 #include "cli/CliDesignFile.h"
 #include "cli/CliExport.h"
 #include "cli/Json.h"
@@ -85,7 +89,8 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
   if (request.shelfCutDb) SetShelfCut(fields, *request.shelfCutDb);
 
   DesignState state;
-  const bool design = request.command == CliCommand::Design;
+  const bool report = request.command == CliCommand::Report;
+  const bool design = request.command == CliCommand::Design || report;
   std::optional<CalcRecord> calc;
   bool completed = false;
   if (design) {
@@ -114,7 +119,17 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
     failed = true;
   }
 
-  if (request.json) {
+  if (report) {
+    // The report of the Calc that completed; a failed Calc has none to print.
+    std::string text;
+    if (calc) {
+      failed = !RunReported(fields, [&] {
+        const DesignReport measured = ComputeReport(ReportInputFor(state, *calc));
+        text = request.json ? ReportJson(measured).dump(2) + "\n" : ReportText(measured);
+      });
+    }
+    out << text;
+  } else if (request.json) {
     WriteJson(out, fields, state);
   } else if (completed) {
     const Caption first = design ? Caption::Label21 : Caption::Label18;

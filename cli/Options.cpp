@@ -101,6 +101,13 @@ std::string OptionLines(std::string_view command) {
     line("--png FILE", "write the graph picture Image1 (681 x 337) as PNG");
     line("--png-labelled FILE", "write the graph with its axis labels (788 x 599) as PNG");
     line("--progress", "show the Calc's progress as a line on stderr");
+  } else if (command == "report") {
+    fieldLines(DesignOptions);
+    line("--adjust, --no-adjust", "\"adjust coefficient\", CheckBox3 (ticked)");
+    line(std::string(ShelfCutOption) + " N", "shelving cut in dB, 0 .. 6 (0)");
+    line("--progress", "show the Calc's progress as a line on stderr");
+    line("--json", "print the report as one JSON object");
+    return text;
   } else {
     fieldLines(EstimateOptions);
   }
@@ -115,6 +122,7 @@ std::string OptionLines(std::string_view command) {
 std::string UsageSummary() {
   return "Usage: firxover-cli design [--load FILE] [options] [--json] [--export DIR [--format F] [--prefix NAME]]\n"
          "                          [--curves FILE] [--png FILE] [--png-labelled FILE] [--save FILE]\n"
+         "       firxover-cli report [--load FILE] [design options] [--json] [--save FILE]\n"
          "       firxover-cli estimate [--load FILE] [--pass HZ] [--stop HZ] [--attenuation DB] [--json]\n"
          "                            [--save FILE]\n"
          "       firxover-cli --help | --version\n";
@@ -126,6 +134,9 @@ std::string HelpText() {
          "value is taken as the text of its field, so it is read and checked as the window reads it.\n"
          "\ndesign: the three-way crossover; prints CMax and the total length.\n" +
          OptionLines("design") +
+         "\nreport: the design's Calc, then what its filters achieve: latency, peak gain, pre-ringing,\n"
+         "band edges, ripple, stop-band attenuation, crossovers, and how flat the sum is.\n" +
+         OptionLines("report") +
          "\nestimate: the Kaiser length estimate; prints the cutoff and the recommended taps.\n" +
          OptionLines("estimate") +
          "\nExit status: 0 done, 1 the command reported an error (its message on stderr),"
@@ -152,12 +163,16 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
   }
   if (word == "design") {
     request.command = CliCommand::Design;
+  } else if (word == "report") {
+    request.command = CliCommand::Report;
   } else if (word == "estimate") {
     request.command = CliCommand::Estimate;
   } else {
     return fail("unknown command '" + std::string(word) + "'");
   }
 
+  // report takes the design's fields, check box, slider and progress, but writes no files.
+  const bool designs = request.command == CliCommand::Design || request.command == CliCommand::Report;
   bool formatOrPrefixGiven = false;
   for (int i = 2; i < argc; ++i) {
     const std::string_view argument = argv[i];
@@ -169,8 +184,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     const bool inlineValue = equals != std::string_view::npos;
 
     const bool isFlag = name == "--json" || name == "--help" || name == "--version" ||
-                        (request.command == CliCommand::Design &&
-                         (name == "--adjust" || name == "--no-adjust" || name == "--progress"));
+                        (designs && (name == "--adjust" || name == "--no-adjust" || name == "--progress"));
     if (isFlag) {
       if (inlineValue) return fail("option " + std::string(name) + " takes no value");
       if (name == "--json") request.json = true;
@@ -183,9 +197,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
       continue;
     }
 
-    const FieldOption* option = request.command == CliCommand::Design ? FindOption(DesignOptions, name)
-                                                                      : FindOption(EstimateOptions, name);
-    const bool isShelfCut = request.command == CliCommand::Design && name == ShelfCutOption;
+    const FieldOption* option = designs ? FindOption(DesignOptions, name) : FindOption(EstimateOptions, name);
+    const bool isShelfCut = designs && name == ShelfCutOption;
     const bool isExport = request.command == CliCommand::Design && IsExportOption(name);
     const bool isDesignFile = IsDesignFileOption(name);
     if (option == nullptr && !isShelfCut && !isExport && !isDesignFile) {

@@ -8,7 +8,7 @@
 #include "export/Export.h"
 #include "pipeline/Fields.h"
 
-enum class CliCommand { Design, Estimate, Help, Version };
+enum class CliCommand { Design, Report, Estimate, Help, Version };
 
 // One command line, read but not yet run. Field values are kept as the texts the user typed, so
 // that the commands parse them exactly as they parse the window's fields.
