@@ -61,7 +61,10 @@ bool RunExport(TForm1& form, const std::function<void(const CalcRecord&)>& write
     return false;
   }
   const CalcRecord record = *form.LastCalc();
-  return RunReported(form, [&] { write(record); });
+  bool written = false;
+  // An export is a command: none starts inside a Calc, a redraw or another export.
+  form.RunCommand([&] { written = RunReported(form, [&] { write(record); }); });
+  return written;
 }
 
 void AskAndExportFilters(TForm1& form) {

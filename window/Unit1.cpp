@@ -13,10 +13,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
+#include <QTimer>
+#include <utility>
 
 #include "numerics/Errors.h"
 #include "pipeline/Commands.h"
 #include "pipeline/WindowHandlers.h"
+#include "window/CommandGuard.h"
 #include "window/ExportMenu.h"
 #include "window/QtCanvas.h"
 
@@ -230,6 +233,7 @@ TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state
   windowCanvas_ = std::make_unique<LabelLayerCanvas>(client_->LabelLayer(), PixelFont(FontPixels));
   windowCanvas_->SetBrushColor(FromQColor(ButtonFace()));
   graphHost_ = std::make_unique<WindowGraphHost>(*this);
+  guard_ = new CommandGuard(*this);
   BuildFileMenu(*this);
   setFixedSize(sizeHint());
   FormCreate();
@@ -371,31 +375,82 @@ void TForm1::FormCreate() {}
 void TForm1::FormDestroy() {}
 
 void TForm1::Button1Click() {
-  BeginCommand();
-  const CalcOutcome outcome = CalcCommand(*this, state_);
-  ShowCalcOutcome(*this, outcome);
-  progress_.reset();
-  // Only a completed Calc leaves a whole design to export; a refused one leaves none to speak of,
-  // and a failed or cancelled one leaves the state half rewritten.
-  lastCalc_ = outcome.Record;
+  // A Calc asked for while another command runs comes after it, once however often it was asked.
+  if (guard_->Running()) {
+    pending_.calc = true;
+    return;
+  }
+  guard_->Run([this] {
+    BeginCommand();
+    const CalcOutcome outcome = CalcCommand(*this, state_);
+    ShowCalcOutcome(*this, outcome);
+    progress_.reset();
+    // Only a completed Calc leaves a whole design to export; a refused one leaves none to speak of,
+    // and a failed or cancelled one leaves the state half rewritten.
+    lastCalc_ = outcome.Record;
+  });
+  RunPendingLater();
 }
 
 void TForm1::Button5Click() {
-  RunReported(*this, [this] { LengthEstimateCommand(*this); });
+  if (guard_->Running()) {
+    pending_.estimate = true;
+    return;
+  }
+  guard_->Run([this] { RunReported(*this, [this] { LengthEstimateCommand(*this); }); });
+  RunPendingLater();
 }
 
-void TForm1::CheckBox1Click() {
-  RunReported(*this, [this] { Redraw(); });
+void TForm1::CheckBox1Click() { RedrawCommand(); }
+
+void TForm1::CheckBox2Click() { RedrawCommand(); }
+
+void TForm1::RedrawCommand() {
+  if (guard_->Running()) {
+    pending_.redraw = true;
+    return;
+  }
+  guard_->Run([this] { RunReported(*this, [this] { Redraw(); }); });
+  RunPendingLater();
 }
 
-void TForm1::CheckBox2Click() {
-  RunReported(*this, [this] { Redraw(); });
+void TForm1::CheckBox3Click() {
+  if (guard_->Running()) {
+    pending_.coupling = true;
+    return;
+  }
+  guard_->Run([this] { ApplyCoupling(*this); });
+  RunPendingLater();
 }
-
-void TForm1::CheckBox3Click() { ApplyCoupling(*this); }
 
 void TForm1::TrackBarShelbGainChange() {
-  RunReported(*this, [this] { ApplyShelfSlider(*this, state_); });
+  if (guard_->Running()) {
+    pending_.slider = true;
+    return;
+  }
+  guard_->Run([this] { RunReported(*this, [this] { ApplyShelfSlider(*this, state_); }); });
+  RunPendingLater();
+}
+
+bool TForm1::RunCommand(const std::function<void()>& command) {
+  const bool ran = guard_->Run(command);
+  RunPendingLater();
+  return ran;
+}
+
+void TForm1::RunPendingLater() {
+  if (!pending_.Any()) return;
+  // From the event loop, so that a chain of commands never deepens the stack.
+  QTimer::singleShot(0, this, [this] {
+    if (guard_->Running()) return;  // that command runs them when it ends
+    const Pending pending = std::exchange(pending_, Pending{});
+    // In the order that leaves the fields as the user left them before the Calc reads them.
+    if (pending.slider) TrackBarShelbGainChange();
+    if (pending.coupling) CheckBox3Click();
+    if (pending.redraw) RedrawCommand();
+    if (pending.estimate) Button5Click();
+    if (pending.calc) Button1Click();
+  });
 }
 
 QLineEdit* TForm1::EditOf(Field field) const {
@@ -452,7 +507,11 @@ void TForm1::ShowMessage(const std::string& text) {
     messageSink_(text);
     return;
   }
-  QMessageBox::warning(this, windowTitle(), QString::fromStdString(text), QMessageBox::Ok);
+  // Plain text: a message quotes what was typed, which must show as typed, never as markup.
+  QMessageBox box(QMessageBox::Warning, windowTitle(), QString::fromStdString(text), QMessageBox::Ok, this);
+  box.setObjectName(QStringLiteral("MessageBox"));
+  box.setTextFormat(Qt::PlainText);
+  box.exec();
 }
 
 void TForm1::SetBusyCursor(bool busy) {
@@ -504,3 +563,5 @@ void TForm1::Redraw() {
   Image1->update();
   client_->update();
 }
+
+bool TForm1::CommandRunning() const { return guard_->Running(); }

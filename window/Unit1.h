@@ -23,6 +23,7 @@ class QPushButton;
 class QSlider;
 class LabelLayerCanvas;
 class QtImageCanvas;
+class CommandGuard;
 
 // The picture control of the graph: shows its QImage again on every repaint, nothing before the
 // first drawing.
@@ -83,6 +84,11 @@ class TForm1 : public QMainWindow, public FieldAccess {
   void CheckBox2Click();
   void CheckBox3Click();
   void TrackBarShelbGainChange();
+
+  // Runs a command of the window (an export) unless another one is running; returns whether it ran.
+  // One command at a time: see CommandGuard.
+  bool RunCommand(const std::function<void()>& command);
+  bool CommandRunning() const;
 
   // FieldAccess
   std::string Text(Field field) const override;
@@ -169,6 +175,15 @@ class TForm1 : public QMainWindow, public FieldAccess {
  private:
   void CreateControls();
   void SetTabOrder();
+  void RedrawCommand();
+  // Runs, from the event loop, what was asked for while a command ran.
+  void RunPendingLater();
+
+  // Handlers asked for while a command ran: each at most once.
+  struct Pending {
+    bool slider = false, coupling = false, redraw = false, estimate = false, calc = false;
+    bool Any() const { return slider || coupling || redraw || estimate || calc; }
+  };
   QLineEdit* EditOf(Field field) const;
   QLabel* LabelOf(Caption caption) const;
 
@@ -184,6 +199,8 @@ class TForm1 : public QMainWindow, public FieldAccess {
   bool busy_ = false;
   bool centred_ = false;
   std::optional<CalcRecord> lastCalc_;
+  CommandGuard* guard_ = nullptr;
+  Pending pending_;
 };
 
 // The program's one window, alive while the event loop runs.
