@@ -3,6 +3,7 @@
 #include <optional>
 #include <ostream>
 #include <string>
+#include <system_error>
 
 #include "analysis/Report.h"
 #include "analysis/ReportInputs.h"
@@ -10,8 +11,10 @@
 #include "analysis/ReportText.h"
 #include "cli/CliDesignFile.h"
 #include "cli/CliExport.h"
+#include "cli/DescriptorOutput.h"
 #include "cli/Json.h"
 #include "cli/Options.h"
+#include "export/OutputTarget.h"
 #include "export/SaveDesign.h"
 #include "numerics/Errors.h"
 #include "pipeline/Commands.h"
@@ -52,23 +55,53 @@ class ProgressFields : public MemoryFields {
   bool ended_ = false;
 };
 
+// Everything printed must reach its destination: a full disk or a closed descriptor must not pass
+// for success. Returns false, with the message on err, when it did not.
+bool FlushedOut(std::ostream& out, std::ostream& err) {
+  out.flush();
+  if (out) return true;
+  const auto* descriptor = dynamic_cast<const DescriptorOutput*>(out.rdbuf());
+  const int error = descriptor != nullptr ? descriptor->Error() : 0;
+  err << "Cannot write to standard output" << (error != 0 ? ": " + std::generic_category().message(error) : "")
+      << "\n";
+  return false;
+}
+
+// The files the request would write, in the order written.
+std::vector<std::filesystem::path> OutputFiles(const CliRequest& request) {
+  std::vector<std::filesystem::path> files;
+  if (request.exportDirectory) {
+    files = ExportFileNames(*request.exportDirectory, request.exportPrefix, request.exportFormat);
+  }
+  for (const auto& file : {request.curvesFile, request.pngFile, request.labelledPngFile, request.saveFile}) {
+    if (file) files.emplace_back(*file);
+  }
+  return files;
+}
+
+int UsageError(std::ostream& err, const std::string& message) {
+  err << "firxover-cli: " << ToValidUtf8(message) << "\n" << UsageSummary()
+      << "Try 'firxover-cli --help' for the options.\n";
+  return ExitUsage;
+}
+
 }  // namespace
 
 int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
   const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
-  if (!parsed.usageError.empty()) {
-    err << "firxover-cli: " << ToValidUtf8(parsed.usageError) << "\n" << UsageSummary()
-        << "Try 'firxover-cli --help' for the options.\n";
-    return ExitUsage;
-  }
+  if (!parsed.usageError.empty()) return UsageError(err, parsed.usageError);
   const CliRequest& request = parsed.request;
   if (request.command == CliCommand::Help) {
     out << HelpText();
-    return ExitDone;
+    return FlushedOut(out, err) ? ExitDone : ExitCommandFailed;
   }
   if (request.command == CliCommand::Version) {
     out << "firxover-cli " << FIRXOVER_VERSION << "\n";
-    return ExitDone;
+    return FlushedOut(out, err) ? ExitDone : ExitCommandFailed;
+  }
+  // One file for two outputs would leave only the last of them.
+  if (const auto repeated = RepeatedOutput(OutputFiles(request))) {
+    return UsageError(err, RepeatedOutputMessage(repeated->first, repeated->second));
   }
 
   ProgressFields fields(request.progress ? &err : nullptr);
@@ -123,10 +156,11 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
     // The report of the Calc that completed; a failed Calc has none to print.
     std::string text;
     if (calc) {
+      // A failed export before it stays a failure.
       failed = !RunReported(fields, [&] {
         const DesignReport measured = ComputeReport(ReportInputFor(state, *calc));
         text = request.json ? ReportJson(measured).dump(2) + "\n" : ReportText(measured);
-      });
+      }) || failed;
     }
     out << text;
   } else if (request.json) {
@@ -136,6 +170,7 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
     const Caption second = design ? Caption::Label28 : Caption::Label20;
     out << ToValidUtf8(fields.CaptionText(first)) << "\n" << ToValidUtf8(fields.CaptionText(second)) << "\n";
   }
+  if (!FlushedOut(out, err)) failed = true;
   for (const std::string& message : fields.Messages()) err << ToValidUtf8(message) << "\n";
   return failed ? ExitCommandFailed : ExitDone;
 }

@@ -12,7 +12,9 @@ namespace {
 // The pictures need a Qt Gui application; a caller may already have one.
 std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
   if (QCoreApplication::instance() != nullptr) return nullptr;
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Always offscreen: a platform named in the environment (a desktop session's wayland carried into
+  // ssh or cron) may be unable to start, and Qt aborts the process when it cannot.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
   // Qt keeps the arguments for the application's lifetime.
   static int argc = 1;
   static char name[] = "firxover-cli";

@@ -10,8 +10,8 @@
 bool WantsExport(const CliRequest& request);
 
 // Writes what the request asks for from the Calc that has just completed on these fields: the
-// filters with their summary, the curves, the two pictures, drawn with the axes of `view`. The pictures are drawn headless on the
-// offscreen platform unless QT_QPA_PLATFORM names another. Raises UserError at the first file that
-// cannot be written; the files written before it stay.
+// filters with their summary, the curves, the two pictures, drawn with the axes of `view`. The
+// pictures are drawn headless on the offscreen platform whatever QT_QPA_PLATFORM says. Raises
+// UserError at the first file that cannot be written; the files written before it stay.
 void RunExports(const CliRequest& request, const MemoryFields& fields, const DesignState& state,
                 const CalcRecord& calc, GraphView view);

@@ -70,9 +70,10 @@ OutputTarget ResolveOutputTarget(const std::filesystem::path& named) {
 
 std::filesystem::path ComparablePath(const std::filesystem::path& path) {
   std::error_code error;
-  std::filesystem::path comparable = std::filesystem::weakly_canonical(path, error);
-  if (error) comparable = std::filesystem::absolute(path, error).lexically_normal();
-  return comparable;
+  // Absolute first: a relative name none of whose parts exists would otherwise stay relative.
+  const std::filesystem::path absolute = std::filesystem::absolute(path, error).lexically_normal();
+  std::filesystem::path comparable = std::filesystem::weakly_canonical(absolute, error);
+  return error ? absolute : comparable;
 }
 
 std::optional<std::pair<std::filesystem::path, std::filesystem::path>> RepeatedOutput(

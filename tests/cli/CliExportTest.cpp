@@ -102,6 +102,12 @@ TEST(CliExport, UsageErrors) {
       {{"design", "--png="}, "option --png needs a file or directory name"},
       {{"design", "--export"}, "option --export needs a value"},
       {{"estimate", "--curves", "c.csv"}, "unknown option '--curves' for estimate"},
+      {{"design", "--export", "d", "--prefix", "xo", "--curves", "d/xo-summary.txt"},
+       "Two outputs would write the same file 'd/xo-summary.txt'."},
+      {{"design", "--export", "d", "--format", "txt", "--png", "d/../d/firxover-low.txt"},
+       "Two outputs would write the same file 'd/firxover-low.txt' (also given as 'd/../d/firxover-low.txt')."},
+      {{"design", "--png", "g.png", "--png-labelled", "./g.png"},
+       "Two outputs would write the same file 'g.png' (also given as './g.png')."},
   };
   for (const auto& [arguments, message] : rows) {
     const ExportRun run = Cli(arguments);

@@ -1,0 +1,111 @@
+// firxover-cli as a process: what it prints must arrive or the command fails, pictures are drawn
+// whatever Qt platform the environment names, and one file is never given to two outputs.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ProcessRun {
+  int status = -1;  // exit status, or 128 + signal
+  std::string err;
+};
+
+// Runs the binary with its standard output on `outPath`, extra environment settings, and returns
+// its exit status and standard error.
+ProcessRun RunCli(const std::vector<std::string>& arguments, const std::string& outPath,
+           const std::vector<std::string>& environment = {}) {
+  const fs::path errFile = fs::temp_directory_path() / ("firxover-cli-err-" + std::to_string(::getpid()));
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (out < 0 || err < 0) ::_exit(125);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    for (const std::string& setting : environment) ::putenv(const_cast<char*>(setting.c_str()));
+    std::vector<char*> argv{const_cast<char*>(FIRXOVER_CLI_BINARY)};
+    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    ::execv(FIRXOVER_CLI_BINARY, argv.data());
+    ::_exit(126);
+  }
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  ProcessRun run;
+  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  std::ifstream in(errFile);
+  std::stringstream text;
+  text << in.rdbuf();
+  // Only the tool's own lines: Qt may warn about the environment (XDG_RUNTIME_DIR) on its own.
+  for (std::string line; std::getline(text, line);) {
+    if (line.rfind("QStandardPaths:", 0) != 0) run.err += line + "\n";
+  }
+  fs::remove(errFile);
+  return run;
+}
+
+class ScratchDir {
+ public:
+  ScratchDir() {
+    std::string name = (fs::temp_directory_path() / "firxover-cli-XXXXXX").string();
+    path_ = ::mkdtemp(name.data());
+  }
+  ~ScratchDir() { fs::remove_all(path_); }
+  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+  const fs::path& Path() const { return path_; }
+
+ private:
+  fs::path path_;
+};
+
+}  // namespace
+
+// A full device takes nothing: every way of printing fails with a message and exit status 1.
+TEST(CliProcess, OutputThatCannotBeWrittenFails) {
+  for (const std::vector<std::string>& arguments : std::vector<std::vector<std::string>>{
+           {"design", "--json"}, {"design"}, {"estimate", "--json"}, {"--help"}, {"--version"}}) {
+    const ProcessRun run = RunCli(arguments, "/dev/full");
+    EXPECT_EQ(run.status, 1) << arguments[0];
+    EXPECT_EQ(run.err, "Cannot write to standard output: No space left on device\n") << arguments[0];
+  }
+  ScratchDir dir;
+  const ProcessRun written = RunCli({"design", "--json"}, dir / "out.json");
+  EXPECT_EQ(written.status, 0) << written.err;
+  EXPECT_GT(fs::file_size(dir / "out.json"), 100000u);
+}
+
+// The pictures are drawn offscreen even where the environment names a platform that cannot start.
+TEST(CliProcess, PicturesWhateverThePlatformSays) {
+  for (const char* platform : {"QT_QPA_PLATFORM=wayland", "QT_QPA_PLATFORM=xcb", "QT_QPA_PLATFORM=no-such-platform"}) {
+    ScratchDir dir;
+    const ProcessRun run = RunCli({"design", "--png", dir / "g.png", "--export", dir.Path().string()}, dir / "out.txt",
+                           {platform, "DISPLAY=", "WAYLAND_DISPLAY="});
+    EXPECT_EQ(run.status, 0) << platform << ": " << run.err;
+    EXPECT_TRUE(fs::is_regular_file(dir / "g.png")) << platform;
+    EXPECT_GT(fs::file_size(dir / "out.txt"), 0u) << platform;
+  }
+}
+
+// /dev/null and a pipe are never replaced by a regular file; the message names them.
+TEST(CliProcess, TargetsThatAreNotFilesAreLeftAlone) {
+  ScratchDir dir;
+  ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+  const ProcessRun null = RunCli({"design", "--png", "/dev/null"}, dir / "out.txt");
+  EXPECT_EQ(null.status, 1);
+  EXPECT_EQ(null.err, "Cannot write '/dev/null': it is a character device, not a regular file\n");
+  EXPECT_TRUE(fs::is_character_file("/dev/null"));
+  const ProcessRun pipe = RunCli({"design", "--curves", dir / "pipe"}, dir / "out.txt");
+  EXPECT_EQ(pipe.status, 1);
+  EXPECT_EQ(pipe.err, "Cannot write '" + (dir / "pipe") + "': it is a named pipe, not a regular file\n");
+  EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+}
