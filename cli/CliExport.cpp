@@ -3,9 +3,12 @@
 #include <QGuiApplication>
 #include <QPalette>
 #include <memory>
+#include <new>
 
 #include "export/Export.h"
 #include "export/GraphPicture.h"
+#include "export/StagedFiles.h"
+#include "numerics/Errors.h"
 
 namespace {
 
@@ -22,6 +25,20 @@ std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
   return std::make_unique<QGuiApplication>(argc, argv);
 }
 
+// Draws the graph as the window shows it and saves the pictures the request names.
+void DrawPictures(const CliRequest& request, const MemoryFields& fields, const DesignState& state, GraphView view) {
+  const std::unique_ptr<QGuiApplication> application = EnsureGuiApplication();
+  const GraphCurves curves{state.LowMag, state.MidMag, state.HighMag, state.SumMag,
+                           state.LowDb,  state.MidDb,  state.HighDb,  state.SumDb};
+  // The markers at the mid band's edges, as the window draws them.
+  view.LowMarkerText = fields.Text(Field::Edit5);
+  view.HighMarkerText = fields.Text(Field::Edit4);
+  const GraphPictures pictures =
+      RenderGraphPictures(curves, view, GraphLabelFont(), QGuiApplication::palette().color(QPalette::Window));
+  if (request.pngFile) SavePng(pictures.Image1, *request.pngFile);
+  if (request.labelledPngFile) SavePng(pictures.Labelled, *request.labelledPngFile);
+}
+
 }  // namespace
 
 bool WantsExport(const CliRequest& request) {
@@ -36,14 +53,11 @@ void RunExports(const CliRequest& request, const MemoryFields& fields, const Des
   if (request.curvesFile) ExportCurves(state, *request.curvesFile);
   if (!request.pngFile && !request.labelledPngFile) return;
 
-  const std::unique_ptr<QGuiApplication> application = EnsureGuiApplication();
-  const GraphCurves curves{state.LowMag, state.MidMag, state.HighMag, state.SumMag,
-                           state.LowDb,  state.MidDb,  state.HighDb,  state.SumDb};
-  // The markers at the mid band's edges, as the window draws them.
-  view.LowMarkerText = fields.Text(Field::Edit5);
-  view.HighMarkerText = fields.Text(Field::Edit4);
-  const GraphPictures pictures =
-      RenderGraphPictures(curves, view, GraphLabelFont(), QGuiApplication::palette().color(QPalette::Window));
-  if (request.pngFile) SavePng(pictures.Image1, *request.pngFile);
-  if (request.labelledPngFile) SavePng(pictures.Labelled, *request.labelledPngFile);
+  // Memory that runs out while the pictures are drawn is the pictures' failure, named by their file.
+  const std::string firstPicture = request.pngFile ? *request.pngFile : *request.labelledPngFile;
+  try {
+    DrawPictures(request, fields, state, view);
+  } catch (const std::bad_alloc&) {
+    throw UserError(CannotWriteMessage(firstPicture, "not enough memory to draw the picture"));
+  }
 }

@@ -1,54 +1,110 @@
 // Saves a PNG of the main window as a user would see it, optionally after driving it:
 //   firxover-snapshot OUT.png [--slider POS] [--linear-frequency] [--linear-amplitude] [--estimate] [--calc]
-// The actions run in that order. It runs on any Qt platform, offscreen included.
+// The actions run in that order. It runs on any Qt platform, offscreen included. The picture
+// replaces OUT.png whole or not at all, as every export does (a link is written through, anything
+// but a regular file is refused).
 #include <QApplication>
 #include <QCheckBox>
 #include <QPixmap>
 #include <QSlider>
+#include <charconv>
 #include <cstdio>
+#include <new>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "export/GraphPicture.h"
+#include "export/StagedFiles.h"
+#include "numerics/Errors.h"
 #include "pipeline/DesignState.h"
 #include "window/Unit1.h"
 
-int main(int argc, char** argv) {
-  QApplication application(argc, argv);
-  if (argc < 2) {
-    std::fprintf(stderr,
-                 "usage: firxover-snapshot OUT.png [--slider POS] [--linear-frequency] [--linear-amplitude] "
-                 "[--estimate] [--calc]\n");
-    return 2;
-  }
-  DesignState design;
-  TForm1 form(design);
-  Form1 = &form;
-  form.SetMessageSink([](const std::string& text) { std::fprintf(stderr, "message: %s\n", text.c_str()); });
-  form.show();
-  QApplication::processEvents();
+namespace {
+
+constexpr const char* Usage =
+    "usage: firxover-snapshot OUT.png [--slider POS] [--linear-frequency] [--linear-amplitude] [--estimate] "
+    "[--calc]\n";
+
+enum class Action { Slider, LinearFrequency, LinearAmplitude, Estimate };
+
+struct Request {
+  std::string out;
+  std::vector<std::pair<Action, int>> actions;
   bool calc = false;
+};
+
+// The slider position 0 .. 6 written in decimal, nothing else.
+std::optional<int> ParsePosition(const std::string& text) {
+  int value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size() || value < 0 || value > 6) return std::nullopt;
+  return value;
+}
+
+// Reads the command line; returns the problem, or an empty text.
+std::string Parse(int argc, char** argv, Request& request) {
+  if (argc < 2) return "an output file is needed";
+  request.out = argv[1];
+  if (request.out.empty() || request.out.front() == '-') return "the first argument is the output file, not '" + request.out + "'";
   for (int i = 2; i < argc; ++i) {
     const std::string option = argv[i];
-    if (option == "--slider" && i + 1 < argc) {
-      form.TrackBarShelbGain->setValue(std::stoi(argv[++i]));
+    if (option == "--slider") {
+      if (i + 1 >= argc) return "option --slider needs a position from 0 to 6";
+      const std::string value = argv[++i];
+      const std::optional<int> position = ParsePosition(value);
+      if (!position) return "option --slider takes a position from 0 to 6, not '" + value + "'";
+      request.actions.emplace_back(Action::Slider, *position);
     } else if (option == "--linear-frequency") {
-      form.CheckBox1->click();
+      request.actions.emplace_back(Action::LinearFrequency, 0);
     } else if (option == "--linear-amplitude") {
-      form.CheckBox2->click();
+      request.actions.emplace_back(Action::LinearAmplitude, 0);
     } else if (option == "--estimate") {
-      form.Button5Click();
+      request.actions.emplace_back(Action::Estimate, 0);
     } else if (option == "--calc") {
-      calc = true;
+      request.calc = true;
     } else {
-      std::fprintf(stderr, "firxover-snapshot: unknown option %s\n", option.c_str());
-      return 2;
+      return "unknown option '" + option + "'";
     }
   }
-  if (calc) form.Button1Click();
-  QApplication::processEvents();
-  const bool saved = form.grab().save(QString::fromLocal8Bit(argv[1]), "PNG");
-  Form1 = nullptr;
-  if (!saved) {
-    std::fprintf(stderr, "firxover-snapshot: cannot write %s\n", argv[1]);
+  return "";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Request request;
+  if (const std::string problem = Parse(argc, argv, request); !problem.empty()) {
+    std::fprintf(stderr, "firxover-snapshot: %s\n%s", problem.c_str(), Usage);
+    return 2;
+  }
+  try {
+    QApplication application(argc, argv);
+    DesignState design;
+    TForm1 form(design);
+    Form1 = &form;
+    form.SetMessageSink([](const std::string& text) { std::fprintf(stderr, "message: %s\n", text.c_str()); });
+    form.show();
+    QApplication::processEvents();
+    for (const auto& [action, value] : request.actions) {
+      switch (action) {
+        case Action::Slider: form.TrackBarShelbGain->setValue(value); break;
+        case Action::LinearFrequency: form.CheckBox1->click(); break;
+        case Action::LinearAmplitude: form.CheckBox2->click(); break;
+        case Action::Estimate: form.Button5Click(); break;
+      }
+    }
+    if (request.calc) form.Button1Click();
+    QApplication::processEvents();
+    const QImage picture = form.grab().toImage();
+    Form1 = nullptr;
+    if (picture.isNull()) throw UserError(CannotWriteMessage(request.out, "the window could not be captured"));
+    SavePng(picture, request.out);
+  } catch (const UserError& error) {
+    std::fprintf(stderr, "firxover-snapshot: %s\n", error.Text().c_str());
+    return 1;
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "firxover-snapshot: %s\n", CannotWriteMessage(request.out, "not enough memory").c_str());
     return 1;
   }
   return 0;
