@@ -1,10 +1,13 @@
 #include "design/BandFilters.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 
 #include "design/Kaiser.h"
 #include "numerics/Errors.h"
+#include "numerics/ParallelWork.h"
 #include "numerics/SampleRate.h"
 
 namespace {
@@ -12,16 +15,26 @@ namespace {
 constexpr long double Pi = 3.141592653589793238463L;
 constexpr long double TwoPi = 6.283185307179586477L;
 
-// Calls tap(n, k, w) for n = 0 .. l-1, k = n - l/2, w the window weight, and stores its result.
+// Taps per task of the split over the worker threads.
+constexpr int cTapsPerTask = 2048;
+
+// Calls tap(k, w) for n = 0 .. l-1, k = n - l/2, w the window weight, and stores its result as tap n.
+// Every tap is computed on its own, so the split over the worker threads changes no bit; of several
+// failing taps, the error is the one of the first in order.
 template <typename Tap>
 RealArray DesignBand(int l, double beta, Tap tap) {
   if (l < 0) throw UserError(Messages::RangeCheck);
   RealArray taps(static_cast<size_t>(l));
   const int centre = l / 2;
-  for (int n = 0; n < l; ++n) {
-    const long double weight = KaiserWindow(l - 1, n, beta);
-    taps[n] = static_cast<double>(tap(n - centre, weight));
-  }
+  const int64_t taskCount = (int64_t{l} + cTapsPerTask - 1) / cTapsPerTask;
+  RunParallel(taskCount, cTapsPerTask * BandTapWork, [&](int64_t task) {
+    const int begin = static_cast<int>(task * cTapsPerTask);
+    const int end = static_cast<int>(std::min<int64_t>(int64_t{begin} + cTapsPerTask, l));
+    for (int n = begin; n < end; ++n) {
+      const long double weight = KaiserWindow(l - 1, n, beta);
+      taps[n] = static_cast<double>(tap(n - centre, weight));
+    }
+  });
   return taps;
 }
 

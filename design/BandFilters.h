@@ -9,6 +9,11 @@
 // count throws UserError (Messages::RangeCheck); a count of 0 gives an empty array. A rate outside
 // MinSampleRate .. MaxSampleRate throws UserError (SampleRateMessage) before any tap is computed.
 
+// The cost of one tap (a window weight: two 30-term Bessel series in extended precision, and a sine)
+// in multiply-adds of a convolution, as the designs report their progress (numerics/ParallelWork.h);
+// their taps are split over the worker threads, which changes no bit.
+inline constexpr double BandTapWork = 4000;
+
 // Low-pass with cutoff fl: l taps.
 RealArray DesignLowPass(int l, double fl, double beta, int rateHz);
 

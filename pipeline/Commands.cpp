@@ -56,7 +56,7 @@ std::string FormatCMax(double value) {
 // worker threads reports while it runs, every few tens of milliseconds; every stage reports when it ends.
 class CalcProgress {
  public:
-  static constexpr double WindowWeightCost = 4000;
+  static constexpr double WindowWeightCost = BandTapWork;
   static constexpr double ConvolutionTermCost = 1;
   static constexpr double ResponseTermCost = 1;
 
@@ -75,8 +75,6 @@ class CalcProgress {
   void Shelf(Stage&& stage) { Run(shelfCost_, 0.0, stage); }
   template <typename Stage>
   void Bands(Stage&& stage) { Run(bandsCost_, bandsCost_, stage); }
-  // The work units of one of the three band designs, for RunParallel.
-  double BandTaskWork() const { return bandsCost_ / 3; }
   template <typename Stage>
   void Convolution(int32_t totalTaps, Stage&& stage) {
     Run(convolutionCost_, static_cast<double>(totalTaps) * ShelfLength, stage);
@@ -218,14 +216,11 @@ CalcRecord DesignAndShow(FieldAccess& fields, DesignState& state) {
 
   const double beta = KaiserBeta(ParseReal(fields.Text(Field::Edit8)));
   progress.Bands([&] {
-    // The bands' own arrays live only until they are centred. The three designs run side by side;
-    // when several fail, the error is the one the first failing design in this order raises.
-    RealArray lowBand, midBand, highBand;
-    RunParallel(3, progress.BandTaskWork(), [&](int64_t band) {
-      if (band == 0) lowBand = DesignLowPass(low.count, lowCutHz, beta, SampleRate);
-      if (band == 1) midBand = DesignBandPass(mid.count, midLowHz, midHighHz, beta, SampleRate);
-      if (band == 2) highBand = DesignHighPass(high.count, highCutHz, beta, SampleRate);
-    });
+    // The bands' own arrays live only until they are centred. Each design splits its taps over the
+    // worker threads; when several fail, the error is the one the first failing design raises.
+    const RealArray lowBand = DesignLowPass(low.count, lowCutHz, beta, SampleRate);
+    const RealArray midBand = DesignBandPass(mid.count, midLowHz, midHighHz, beta, SampleRate);
+    const RealArray highBand = DesignHighPass(high.count, highCutHz, beta, SampleRate);
     state.LowCoeffs = CentreBand(lowBand, totalTaps);
     state.MidCoeffs = CentreBand(midBand, totalTaps);
     state.HighCoeffs = CentreBand(highBand, totalTaps);

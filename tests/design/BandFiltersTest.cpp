@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <numbers>
 #include <string>
 
 #include "design/BandFilters.h"
 #include "design/Kaiser.h"
+#include "numerics/ParallelWork.h"
 #include "tests/design/Magnitude.h"
 #include "tests/numerics/ErrorText.h"
 
@@ -148,6 +150,28 @@ TEST(BandFiltersTest, AdjustedSumIsAPureDelayAtOtherRates) {
     AdjustMidBand(low, mid, high, SumBands(low, mid, high, total), total);
     const RealArray adjusted = SumBands(low, mid, high, total);
     for (int i = 0; i < total; ++i) EXPECT_NEAR(adjusted[i], i == centre ? 1.0 : 0.0, 1e-16) << rate << " " << i;
+  }
+}
+
+// The taps are split over the worker threads; every split gives the taps one thread computes, each
+// equal to its own window weight times its ideal response.
+TEST(BandDesignSplit, AnyNumberOfThreadsGivesTheSameTaps) {
+  const double beta = KaiserBeta(144);
+  SetWorkerThreadCount(1);
+  const RealArray low = DesignLowPass(20001, 300, beta, 44100), high = DesignHighPass(9001, 2000, beta, 48000);
+  for (const int threads : {2, 3, 7}) {
+    SetWorkerThreadCount(threads);
+    EXPECT_EQ(DesignLowPass(20001, 300, beta, 44100), low) << threads;
+    EXPECT_EQ(DesignHighPass(9001, 2000, beta, 48000), high) << threads;
+  }
+  SetWorkerThreadCount(0);
+  for (const int n : {0, 2047, 2048, 10000, 20000}) {
+    const int k = n - 10000;
+    const long double w = KaiserWindow(20000, n, beta);
+    const long double ideal = k == 0 ? 2 * 300.0L / 44100
+                                     : std::sin(k * 2 * std::numbers::pi_v<long double> * 300 / 44100) /
+                                           (k * std::numbers::pi_v<long double>);
+    EXPECT_NEAR(low[n], static_cast<double>(w * ideal), 1e-18) << n;
   }
 }
 
