@@ -12,6 +12,7 @@
 #include "export/GraphPicture.h"
 #include "numerics/Errors.h"
 #include "pipeline/WindowHandlers.h"
+#include "window/DesignFileMenu.h"
 #include "window/Unit1.h"
 
 namespace {
@@ -117,6 +118,8 @@ void BuildFileMenu(TForm1& form) {
   QAction* filters = add("ActionExportFilters", "Export filters…", AskAndExportFilters);
   QAction* curves = add("ActionExportCurves", "Export response CSV…", AskAndExportCurves);
   QAction* graph = add("ActionSaveGraph", "Save graph as PNG…", AskAndSaveGraph);
+  // The design file's items above the exports; the document lives as long as the form.
+  (new DesignDocument(form))->AddMenuItems(menu, filters);
   menu->addSeparator();
   QAction* quit = add("ActionQuit", "Quit", [](TForm1& target) { target.close(); });
   quit->setShortcut(QKeySequence::Quit);

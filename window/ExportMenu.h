@@ -12,8 +12,9 @@ enum class GraphPicture {
   Labelled,  // the graph with its axis labels on the window's background, 788 x 599
 };
 
-// Builds the "File" menu on the form's menu bar: "Export filters…", "Export response CSV…",
-// "Save graph as PNG…" and "Quit". The export items are enabled only once a Calc has completed.
+// Builds the "File" menu on the form's menu bar: the design file's "New", "Open…", "Open Recent",
+// "Save" and "Save As…", then "Export filters…", "Export response CSV…", "Save graph as PNG…" and
+// "Quit". The export items are enabled only once a Calc has completed.
 void BuildFileMenu(TForm1& form);
 
 // What the menu items do once a file is chosen. Each returns whether it wrote its files; with no
