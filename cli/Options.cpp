@@ -106,6 +106,8 @@ std::string OptionLines(std::string_view command) {
     line("--adjust, --no-adjust", "\"adjust coefficient\", CheckBox3 (ticked)");
     line(std::string(ShelfCutOption) + " N", "shelving cut in dB, 0 .. 6 (0)");
     line("--progress", "show the Calc's progress as a line on stderr");
+    line("--load FILE", "take the fields from the design file FILE first; the other options override them");
+    line("--save FILE", "write the fields as they stand after the command to the design file FILE");
     line("--json", "print the report as one JSON object");
     return text;
   } else {

@@ -187,6 +187,24 @@ TEST_F(CliDesignFile, ABadFileStopsTheCommandAndWritesNothing) {
   }
 }
 
+TEST_F(CliDesignFile, ReportLoadsAndSaves) {
+  const std::string file = Save("mixed.firxover.json", MixedDesign());
+  std::vector<std::string> byOptions = {"report", "--json"};
+  byOptions.insert(byOptions.end(), MixedOptions.begin(), MixedOptions.end());
+  const CliResult expected = Cli(byOptions);
+  ASSERT_EQ(expected.status, 0) << expected.err;
+  const std::string saved = Path("saved.firxover.json");
+  const CliResult loaded = Cli({"report", "--load", file, "--json", "--save", saved});
+  EXPECT_EQ(loaded.status, 0) << loaded.err;
+  EXPECT_TRUE(loaded.out == expected.out) << loaded.out.substr(0, 400);
+  EXPECT_EQ(Contents(saved), Contents(file));
+  // A save that fails fails the command, even though the report was printed.
+  const CliResult unsaved = Cli({"report", "--load", file, "--save", Path("none/x.json")});
+  EXPECT_EQ(unsaved.status, 1);
+  EXPECT_FALSE(unsaved.out.empty());
+  EXPECT_EQ(unsaved.err, "Cannot write '" + Path("none/x.json") + "': No such file or directory\n");
+}
+
 TEST_F(CliDesignFile, SaveFailuresAndUsage) {
   const std::string nowhere = Path("no such folder/a.json");
   const CliResult run = Cli({"design", "--save", nowhere});
