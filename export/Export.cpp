@@ -10,6 +10,9 @@
 #include <limits>
 #include <memory>
 
+#include "analysis/Report.h"
+#include "analysis/ReportInputs.h"
+#include "analysis/ReportText.h"
 #include "export/StagedFiles.h"
 #include "numerics/Errors.h"
 #include "numerics/FloatingPoint.h"
@@ -331,7 +334,9 @@ std::vector<std::filesystem::path> ExportFilters(const DesignState& state, const
       staged.Stage(files[k], [&](StagedOutput& output) { WriteFilter(output, all[k], format); });
     }
   }
-  const std::string summary = SummaryText(record, filters, files, format);
+  // The summary ends with the design report of the same filters.
+  const std::string summary =
+      SummaryText(record, filters, files, format) + "\n" + ReportText(ComputeReport(ReportInputFor(state, record)));
   staged.Stage(files.back(), [&](StagedOutput& output) { output.Write(summary); });
   staged.Commit();
   return files;

@@ -45,8 +45,9 @@ std::vector<std::filesystem::path> ExportFilters(const DesignState& state, const
                                                  const std::filesystem::path& directory, const std::string& prefix,
                                                  FilterFormat format);
 
-// The plain-text summary written beside the filters: the design fields, each file's taps and
-// latency, and how far the exported sum lies from a pure delay once rounded to the file's format.
+// The plain-text summary written beside the filters (ExportFilters adds the design report after it):
+// the design fields, each file's taps and latency, and how far the exported sum lies from a pure
+// delay once rounded to the file's format.
 std::string SummaryText(const CalcRecord& record, const ExportedFilters& filters,
                         const std::vector<std::filesystem::path>& files, FilterFormat format);
 

@@ -12,6 +12,9 @@
 #include <memory>
 #include <sstream>
 
+#include "analysis/Report.h"
+#include "analysis/ReportInputs.h"
+#include "analysis/ReportText.h"
 #include "export/Export.h"
 #include "export/GraphPicture.h"
 #include "numerics/Errors.h"
@@ -199,6 +202,12 @@ TEST(ExportSummary, ListsFieldsTapsLatencyAndTheSumAgainstADelay) {
         "Sum against a pure delay of 450 samples"}) {
     EXPECT_NE(summary.find(expected), std::string::npos) << expected << "\n" << summary;
   }
+  // The design report of the same filters follows.
+  const size_t report = summary.find("\nDesign report at 44100 Hz: ");
+  ASSERT_NE(report, std::string::npos);
+  EXPECT_NE(summary.find("\n  low         901  450 samples    10.204 ms", report), std::string::npos);
+  EXPECT_NE(summary.find("\n  low/mid      300.00 Hz at -6.02 dB", report), std::string::npos);
+  EXPECT_EQ(summary.substr(report + 1), ReportText(ComputeReport(ReportInputFor(design->state, design->record))));
 }
 
 TEST(DelayDeviation, KnownSums) {
