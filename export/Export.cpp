@@ -16,6 +16,7 @@
 #include "export/StagedFiles.h"
 #include "numerics/Errors.h"
 #include "numerics/FloatingPoint.h"
+#include "numerics/TextConvert.h"
 #include "pipeline/Commands.h"
 
 namespace {
@@ -187,12 +188,6 @@ std::optional<FilterFormat> FilterFormatFromName(std::string_view name) {
 const char* FilterFormatName(FilterFormat format) { return InfoOf(format).name; }
 
 const char* FilterFormatExtension(FilterFormat format) { return InfoOf(format).extension; }
-
-std::string FormatExact(double value) {
-  char buffer[64];
-  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
-  return std::string(buffer, result.ptr);
-}
 
 std::string PrefixProblem(const std::string& prefix) {
   if (prefix.empty()) return "The file name prefix is empty.";

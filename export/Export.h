@@ -68,5 +68,3 @@ std::string CurvesCsv(const DesignState& state);
 // Writes CurvesCsv to the file, atomically. Raises UserError as ExportFilters does.
 void ExportCurves(const DesignState& state, const std::filesystem::path& file);
 
-// "%.17g" without the process locale: reads back to the same double.
-std::string FormatExact(double value);

@@ -93,22 +93,27 @@ int32_t ParseInteger(const std::string& text) {
   return static_cast<int32_t>(value);
 }
 
-double ParseReal(const std::string& text) {
-  std::string_view view = Trimmed(text);
-  if (!IsDecimalNumber(view)) throw UserError(Messages::NotReal(text));
+std::optional<double> ParseDecimal(std::string_view view) {
+  if (!IsDecimalNumber(view)) return std::nullopt;
   // from_chars takes no leading '+' and, unlike strtod, ignores the process locale.
   if (view.front() == '+') view.remove_prefix(1);
   double value = 0.0;
   const auto [end, error] = std::from_chars(view.data(), view.data() + view.size(), value);
-  if (end != view.data() + view.size()) throw UserError(Messages::NotReal(text));
+  if (end != view.data() + view.size()) return std::nullopt;
   if (error == std::errc::result_out_of_range) {
     // from_chars leaves value untouched when out of range, so the text itself tells an overflow
     // (not a finite number) from an underflow (reads as zero).
-    if (IsAboveOne(view)) throw UserError(Messages::NotReal(text));
+    if (IsAboveOne(view)) return view.front() == '-' ? -HUGE_VAL : HUGE_VAL;
     return 0.0;
   }
-  if (error != std::errc() || !std::isfinite(value)) throw UserError(Messages::NotReal(text));
+  if (error != std::errc()) return std::nullopt;
   return value;
+}
+
+double ParseReal(const std::string& text) {
+  const std::optional<double> value = ParseDecimal(Trimmed(text));
+  if (!value || !std::isfinite(*value)) throw UserError(Messages::NotReal(text));
+  return *value;
 }
 
 std::string FormatGeneral(double value) {
@@ -195,4 +200,10 @@ bool IsValidUtf8(std::string_view bytes) {
     i += length;
   }
   return true;
+}
+
+std::string FormatExact(double value) {
+  char buffer[64];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
+  return std::string(buffer, result.ptr);
 }

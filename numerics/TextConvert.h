@@ -1,7 +1,8 @@
 #pragma once
 
-#include <cstdint>
 #include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,10 @@ int32_t ParseInteger(const std::string& text);
 // exponent, optional blanks; the value must be finite. Anything else (nan, inf, a comma, an
 // out-of-range exponent) raises UserError "'%s' は浮動小数点数ではありません".
 double ParseReal(const std::string& text);
+
+// A decimal number as ParseReal accepts it, without surrounding blanks: its value (0 for one too small
+// for a double, an infinity of its sign for one too large), or nothing when the text is not a number.
+std::optional<double> ParseDecimal(std::string_view text);
 
 // The general real-to-text form: shortest decimal of at most 15 significant digits, no trailing
 // zeros; exponent form ("1E20", "1.5E-7") below 1E-4 and from 1E15 on.
@@ -28,3 +33,7 @@ size_t Utf8SequenceLength(std::string_view bytes, size_t i);
 
 // Whether every byte belongs to a well-formed UTF-8 sequence.
 bool IsValidUtf8(std::string_view bytes);
+
+// The form of numbers in exported files: 17 significant digits ("%.17g"), '.' as the point,
+// reads back to the same double.
+std::string FormatExact(double value);

@@ -98,3 +98,27 @@ TEST(TextConvertTest, Utf8Validity) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(TextConvertTest, Decimals) {
+  EXPECT_EQ(ParseDecimal("+2e1"), 20.0);
+  EXPECT_EQ(ParseDecimal(".5"), 0.5);
+  EXPECT_EQ(ParseDecimal("1e-400"), 0.0);
+  EXPECT_EQ(ParseDecimal("1e400"), HUGE_VAL);
+  EXPECT_EQ(ParseDecimal("-1e400"), -HUGE_VAL);
+  for (const char* text : {"", " 1", "1 ", "nan", "inf", "1,5", "0x10", "1e", "abc", "-"})
+    EXPECT_FALSE(ParseDecimal(text).has_value()) << text;
+}
+
+TEST(TextConvertTest, ExactForm) {
+  for (double value : {0.1, 1.0 / 3, -2.5e-300, 19896.974154825857, 1e22, 5e-324}) {
+    const std::string text = FormatExact(value);
+    EXPECT_EQ(ParseDecimal(text), value) << text;
+  }
+  EXPECT_EQ(FormatExact(20), "20");
+  EXPECT_EQ(FormatExact(0.1), "0.10000000000000001");
+  EXPECT_EQ(FormatExact(-180), "-180");
+}
+
+}  // namespace
