@@ -8,9 +8,6 @@
 
 namespace {
 
-// The colour of texts: the system window-text colour of the window's font.
-constexpr Colour cTextColour = Black;
-
 // Offset along the minor axis after `step` steps of a line with `major` steps along its major axis
 // and `minor` along the other: step·minor/major rounded, halves away from the start. The product
 // needs up to 66 bits for lines spanning the whole int range.
@@ -31,8 +28,10 @@ Colour FromQColor(const QColor& colour) {
          static_cast<Colour>(colour.blue()) << 16;
 }
 
-QtImageCanvas::QtImageCanvas(QImage& image, const QFont& font)
-    : image_(image), font_(font), pen_(ToQColor(Black)), brush_(ToQColor(White)) {}
+QtImageCanvas::QtImageCanvas(QImage& image, const QFont& font, const QColor& textColour)
+    : image_(image), font_(font), text_(textColour), pen_(ToQColor(Black)), brush_(ToQColor(White)) {}
+
+void QtImageCanvas::SetTextColor(const QColor& colour) { text_ = colour; }
 
 void QtImageCanvas::SetPenColor(Colour colour) { pen_ = ToQColor(colour); }
 
@@ -86,7 +85,7 @@ void QtImageCanvas::TextOut(int x, int y, const std::string& utf8Text) {
   // where QPainter's int arithmetic is safe.
   if (x >= image_.width() || y >= image_.height() || x + width <= 0 || y + height <= 0) return;
   painter.fillRect(QRect(x, y, static_cast<int>(width), static_cast<int>(height)), brush_);
-  painter.setPen(ToQColor(cTextColour));
+  painter.setPen(text_);
   painter.drawText(QPoint(x, y + metrics.ascent()), text);
 }
 

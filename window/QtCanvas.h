@@ -15,13 +15,14 @@ Colour FromQColor(const QColor& colour);
 // A Canvas over a QImage that the caller owns and keeps alive. Lines and frames are rasterised pixel
 // by pixel (Bresenham), clipped to the image in 64-bit arithmetic so that any int coordinate is legal;
 // the dotted pen is one pixel on, one pixel off, starting on at the current position and running on
-// across consecutive LineTo calls until the next MoveTo. Texts go through QPainter in the given font,
-// in the window-text colour (black), on an opaque cell of the brush colour; a QGuiApplication must exist.
-// The pen starts solid black and the brush white; for the window's label layer the caller sets the
-// brush to the window colour.
+// across consecutive LineTo calls until the next MoveTo. Texts go through QPainter in the given font
+// and text colour (the window-text colour: black unless the desktop palette says otherwise), on an
+// opaque cell of the brush colour; a QGuiApplication must exist. The pen starts solid black and the
+// brush white; for the window's label layer the caller sets the brush to the window colour.
 class QtImageCanvas : public Canvas {
  public:
-  QtImageCanvas(QImage& image, const QFont& font);
+  QtImageCanvas(QImage& image, const QFont& font, const QColor& textColour = QColor(0, 0, 0));
+  void SetTextColor(const QColor& colour);
 
   void SetPenColor(Colour colour) override;
   void SetPenStyle(PenStyle style) override;
@@ -39,6 +40,7 @@ class QtImageCanvas : public Canvas {
 
   QImage& image_;
   QFont font_;
+  QColor text_;
   QColor pen_;
   PenStyle style_ = PenStyle::Solid;
   QColor brush_;

@@ -1,12 +1,16 @@
 // Saves a PNG of the main window as a user would see it, optionally after driving it:
-//   firxover-snapshot OUT.png [--slider POS] [--linear-frequency] [--linear-amplitude] [--estimate] [--calc]
-// The actions run in that order. It runs on any Qt platform, offscreen included. The picture
+//   firxover-snapshot OUT.png [--dark] [--size WxH] [--slider POS] [--linear-frequency] [--linear-amplitude]
+//                     [--estimate] [--calc]
+// --dark draws it in the Fusion style with a dark desktop palette, as a dark theme shows it; --size
+// resizes the window. The actions run in the order given, the Calc last. It runs on any Qt
+// platform, offscreen included. The picture
 // replaces OUT.png whole or not at all, as every export does (a link is written through, anything
 // but a regular file is refused).
 #include <QApplication>
 #include <QCheckBox>
 #include <QPixmap>
 #include <QSlider>
+#include <QStyleFactory>
 #include <charconv>
 #include <cstdio>
 #include <new>
@@ -18,21 +22,38 @@
 #include "export/StagedFiles.h"
 #include "numerics/Errors.h"
 #include "pipeline/DesignState.h"
+#include "window/Appearance.h"
 #include "window/Unit1.h"
 
 namespace {
 
 constexpr const char* Usage =
-    "usage: firxover-snapshot OUT.png [--slider POS] [--linear-frequency] [--linear-amplitude] [--estimate] "
-    "[--calc]\n";
+    "usage: firxover-snapshot OUT.png [--dark] [--size WxH] [--slider POS] [--linear-frequency] [--linear-amplitude] "
+    "[--estimate] [--calc]\n";
 
-enum class Action { Slider, LinearFrequency, LinearAmplitude, Estimate };
+enum class Action { Slider, LinearFrequency, LinearAmplitude, Estimate, Resize };
 
 struct Request {
   std::string out;
   std::vector<std::pair<Action, int>> actions;
   bool calc = false;
+  bool dark = false;
 };
+
+// "WIDTHxHEIGHT", each 1 .. 10000 pixels.
+std::optional<std::pair<int, int>> ParseSize(const std::string& text) {
+  const size_t x = text.find('x');
+  if (x == std::string::npos) return std::nullopt;
+  int width = 0, height = 0;
+  const char* const begin = text.data();
+  const auto [widthEnd, widthError] = std::from_chars(begin, begin + x, width);
+  const auto [heightEnd, heightError] = std::from_chars(begin + x + 1, begin + text.size(), height);
+  if (widthError != std::errc() || widthEnd != begin + x || heightError != std::errc() ||
+      heightEnd != begin + text.size() || width < 1 || height < 1 || width > 10000 || height > 10000) {
+    return std::nullopt;
+  }
+  return std::make_pair(width, height);
+}
 
 // The slider position 0 .. 6 written in decimal, nothing else.
 std::optional<int> ParsePosition(const std::string& text) {
@@ -49,7 +70,15 @@ std::string Parse(int argc, char** argv, Request& request) {
   if (request.out.empty() || request.out.front() == '-') return "the first argument is the output file, not '" + request.out + "'";
   for (int i = 2; i < argc; ++i) {
     const std::string option = argv[i];
-    if (option == "--slider") {
+    if (option == "--dark") {
+      request.dark = true;
+    } else if (option == "--size") {
+      if (i + 1 >= argc) return "option --size needs WIDTHxHEIGHT";
+      const std::string value = argv[++i];
+      const auto size = ParseSize(value);
+      if (!size) return "option --size takes WIDTHxHEIGHT (1 to 10000 pixels each), not '" + value + "'";
+      request.actions.emplace_back(Action::Resize, size->first * 10001 + size->second);
+    } else if (option == "--slider") {
       if (i + 1 >= argc) return "option --slider needs a position from 0 to 6";
       const std::string value = argv[++i];
       const std::optional<int> position = ParsePosition(value);
@@ -80,6 +109,11 @@ int main(int argc, char** argv) {
   }
   try {
     QApplication application(argc, argv);
+    // The palette is the application's before the window exists, as a desktop theme sets it.
+    if (request.dark) {
+      QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+      QApplication::setPalette(DarkDesktopPalette());
+    }
     DesignState design;
     TForm1 form(design);
     Form1 = &form;
@@ -92,6 +126,10 @@ int main(int argc, char** argv) {
         case Action::LinearFrequency: form.CheckBox1->click(); break;
         case Action::LinearAmplitude: form.CheckBox2->click(); break;
         case Action::Estimate: form.Button5Click(); break;
+        case Action::Resize:
+          form.resize(value / 10001, value % 10001);
+          QApplication::processEvents();
+          break;
       }
     }
     if (request.calc) form.Button1Click();

@@ -7,6 +7,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
 #include <QProgressDialog>
@@ -20,6 +21,8 @@
 #include "pipeline/Commands.h"
 #include "pipeline/WindowHandlers.h"
 #include "window/CommandGuard.h"
+#include "window/Appearance.h"
+#include "window/Controls.h"
 #include "window/ExportMenu.h"
 #include "window/QtCanvas.h"
 
@@ -43,10 +46,7 @@ QFont PixelFont(int pixels) {
   return font;
 }
 
-QColor ButtonFace() { return QApplication::palette().color(QPalette::Window); }
-
-// The system 3D-light colour of read-only fields.
-QColor Light3D() { return QApplication::palette().color(QPalette::Midlight); }
+QColor ButtonFace() { return SurfaceColoursFor(QApplication::palette()).background; }
 
 // Labels size themselves to their captions; the layout's sizes are those of the designed face, and
 // a label never shrinks below them.
@@ -77,22 +77,29 @@ QLabel* MakeLabel(QWidget* parent, const char* name, int left, int top, int widt
   return label;
 }
 
+// A field's background and text, both from the one rule of FieldColoursFor: editable white (or the
+// dark palette's base), read-only 3D-light.
+void ColourField(QLineEdit* edit) {
+  const FieldColours colours = FieldColoursFor(QApplication::palette());
+  QPalette palette = edit->palette();
+  palette.setColor(QPalette::Base, edit->isReadOnly() ? colours.lockedBase : colours.editableBase);
+  palette.setColor(QPalette::Text, colours.text);
+  edit->setPalette(palette);
+}
+
 QLineEdit* MakeEdit(QWidget* parent, const char* name, int left, int top, const char* text) {
   auto* edit = new QLineEdit(QString::fromUtf8(text), parent);
   edit->setObjectName(QString::fromLatin1(name));
   edit->setGeometry(left, top, 41, 20);
+  ColourField(edit);
   edit->setTextMargins(0, 0, 0, 0);
-  QPalette palette = edit->palette();
-  palette.setColor(QPalette::Base, Qt::white);
-  edit->setPalette(palette);
+  edit->setCursorPosition(0);
   return edit;
 }
 
 void SetFieldLocked(QLineEdit* edit, bool locked) {
   edit->setReadOnly(locked);
-  QPalette palette = edit->palette();
-  palette.setColor(QPalette::Base, locked ? Light3D() : QColor(Qt::white));
-  edit->setPalette(palette);
+  ColourField(edit);
 }
 
 QFrame* MakeBevel(QWidget* parent, const char* name, int left, int top, int width, int height) {
@@ -163,6 +170,7 @@ class WindowGraphHost : public GraphHost {
 class LabelLayerCanvas : public Canvas {
  public:
   LabelLayerCanvas(QImage& layer, const QFont& font) : layer_(layer), canvas_(layer, font) {}
+  void SetTextColor(const QColor& colour) { canvas_.SetTextColor(colour); }
   void BeginRedraw() { clearPending_ = true; }
   void SetPenColor(Colour colour) override { canvas_.SetPenColor(colour); }
   void SetPenStyle(PenStyle style) override { canvas_.SetPenStyle(style); }
@@ -219,23 +227,31 @@ void ClientArea::paintEvent(QPaintEvent*) {
 TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromUtf8(WindowTitle));
-  client_ = new ClientArea(this);
+  // An ordinary resizable window: the client area keeps its size at the top left, and what the
+  // window gains around it is button face, with no scroll bars.
+  auto* surround = new QWidget(this);
+  surround->setObjectName(QStringLiteral("ClientSurround"));
+  surround->setAutoFillBackground(true);
+  client_ = new ClientArea(surround);
   client_->setObjectName(QStringLiteral("ClientArea"));
   client_->setFont(PixelFont(FontPixels));
   QPalette palette = client_->palette();
   palette.setColor(QPalette::Window, ButtonFace());
   client_->setPalette(palette);
-  setCentralWidget(client_);
+  surround->setPalette(palette);
+  setCentralWidget(surround);
   CreateControls();
   SetTabOrder();
 
   imageCanvas_ = std::make_unique<QtImageCanvas>(Image1->Picture(), PixelFont(FontPixels));
   windowCanvas_ = std::make_unique<LabelLayerCanvas>(client_->LabelLayer(), PixelFont(FontPixels));
-  windowCanvas_->SetBrushColor(FromQColor(ButtonFace()));
+  const SurfaceColours surface = SurfaceColoursFor(QApplication::palette());
+  windowCanvas_->SetBrushColor(FromQColor(surface.background));
+  windowCanvas_->SetTextColor(surface.text);
   graphHost_ = std::make_unique<WindowGraphHost>(*this);
   guard_ = new CommandGuard(*this);
   BuildFileMenu(*this);
-  setFixedSize(sizeHint());
+  resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
   FormCreate();
 }
 
@@ -258,7 +274,7 @@ void TForm1::CreateControls() {
 
   Label25 = MakeLabel(c, "Label25", 136, 40, 116, 12, "Shelving filter settings");
   LabelShelbDb = MakeLabel(c, "LabelShelbDb", 96, 48, 26, 12, "+0dB");
-  TrackBarShelbGain = new QSlider(Qt::Vertical, c);
+  TrackBarShelbGain = new ShelfSlider(c);
   TrackBarShelbGain->setObjectName(QStringLiteral("TrackBarShelbGain"));
   TrackBarShelbGain->setGeometry(88, 64, 25, 105);
   TrackBarShelbGain->setRange(0, 6);
@@ -266,9 +282,6 @@ void TForm1::CreateControls() {
   TrackBarShelbGain->setPageStep(2);
   TrackBarShelbGain->setTickPosition(QSlider::TicksLeft);
   TrackBarShelbGain->setTickInterval(1);
-  // Position 0 at the top; the down arrow moves the thumb down, to a larger position.
-  TrackBarShelbGain->setInvertedAppearance(true);
-  TrackBarShelbGain->setInvertedControls(true);
   TrackBarShelbGain->setValue(6);
   Image2 = new QLabel(c);
   Image2->setObjectName(QStringLiteral("Image2"));
@@ -329,7 +342,7 @@ void TForm1::CreateControls() {
   Image1->setObjectName(QStringLiteral("Image1"));
   Image1->setGeometry(56, 200, 681, 337);
   Label21 = MakeLabel(c, "Label21", 72, 568, 117, 12, "振幅の最大値：CMax =");
-  GroupBox1 = new QGroupBox(QString::fromUtf8("グラフ軸"), c);
+  GroupBox1 = new CaptionedGroupBox(QString::fromUtf8("グラフ軸"), c);
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
   GroupBox1->setGeometry(344, 552, 241, 41);
   CheckBox1 = new QCheckBox(QString::fromUtf8("周波数対数表示"), GroupBox1);
@@ -484,7 +497,13 @@ QLabel* TForm1::LabelOf(Caption caption) const {
 
 std::string TForm1::Text(Field field) const { return EditOf(field)->text().toStdString(); }
 
-void TForm1::SetText(Field field, const std::string& text) { EditOf(field)->setText(QString::fromStdString(text)); }
+// A text written into a field shows its start, like a typed one before editing: setText leaves the
+// cursor at the end, and a number longer than the 41-pixel field would show only its last digits.
+void TForm1::SetText(Field field, const std::string& text) {
+  QLineEdit* edit = EditOf(field);
+  edit->setText(QString::fromStdString(text));
+  edit->setCursorPosition(0);
+}
 
 void TForm1::SetLocked(Field field, bool locked) { SetFieldLocked(EditOf(field), locked); }
 
@@ -507,11 +526,8 @@ void TForm1::ShowMessage(const std::string& text) {
     messageSink_(text);
     return;
   }
-  // Plain text: a message quotes what was typed, which must show as typed, never as markup.
-  QMessageBox box(QMessageBox::Warning, windowTitle(), QString::fromStdString(text), QMessageBox::Ok, this);
-  box.setObjectName(QStringLiteral("MessageBox"));
-  box.setTextFormat(Qt::PlainText);
-  box.exec();
+  // Plain text in the window's font: a message quotes what was typed, which must show as typed.
+  MakeMessageBox(this, windowTitle(), text, client_->font())->exec();
 }
 
 void TForm1::SetBusyCursor(bool busy) {

@@ -418,7 +418,8 @@ class WindowTest : public QObject {
                                  QString::fromUtf8("Save graph as PNG…"), "Quit"}));
     const int barHeight = form_->menuBar()->height();
     QVERIFY(barHeight > 0);
-    QCOMPARE(form_->Client()->geometry(), QRect(0, barHeight, 788, 599));
+    QCOMPARE(QRect(form_->Client()->mapTo(form_.get(), QPoint(0, 0)), form_->Client()->size()),
+             QRect(0, barHeight, 788, 599));
     QCOMPARE(form_->size(), QSize(788, 599 + barHeight));
     QCOMPARE(form_->Image1->geometry(), QRect(56, 200, 681, 337));
 
