@@ -9,6 +9,7 @@
 #include "export/GraphPicture.h"
 #include "export/StagedFiles.h"
 #include "numerics/Errors.h"
+#include "export/OutputDirectory.h"
 
 namespace {
 
@@ -35,8 +36,14 @@ void DrawPictures(const CliRequest& request, const MemoryFields& fields, const D
   view.HighMarkerText = fields.Text(Field::Edit4);
   const GraphPictures pictures =
       RenderGraphPictures(curves, view, GraphLabelFont(), QGuiApplication::palette().color(QPalette::Window));
-  if (request.pngFile) SavePng(pictures.Image1, *request.pngFile);
-  if (request.labelledPngFile) SavePng(pictures.Labelled, *request.labelledPngFile);
+  if (request.pngFile) {
+    CreateParentDirectory(*request.pngFile);
+    SavePng(pictures.Image1, *request.pngFile);
+  }
+  if (request.labelledPngFile) {
+    CreateParentDirectory(*request.labelledPngFile);
+    SavePng(pictures.Labelled, *request.labelledPngFile);
+  }
 }
 
 }  // namespace
@@ -47,10 +54,15 @@ bool WantsExport(const CliRequest& request) {
 
 void RunExports(const CliRequest& request, const MemoryFields& fields, const DesignState& state,
                 const CalcRecord& calc, GraphView view) {
+  // Each output's directory is made, parents too, just before its file is written.
   if (request.exportDirectory) {
+    CreateOutputDirectory(*request.exportDirectory);
     ExportFilters(state, calc, *request.exportDirectory, request.exportPrefix, request.exportFormat);
   }
-  if (request.curvesFile) ExportCurves(state, *request.curvesFile);
+  if (request.curvesFile) {
+    CreateParentDirectory(*request.curvesFile);
+    ExportCurves(state, *request.curvesFile);
+  }
   if (!request.pngFile && !request.labelledPngFile) return;
 
   // Memory that runs out while the pictures are drawn is the pictures' failure, named by their file.

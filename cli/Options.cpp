@@ -94,7 +94,7 @@ std::string OptionLines(std::string_view command) {
     fieldLines(DesignOptions);
     line("--adjust, --no-adjust", "\"adjust coefficient\", CheckBox3 (ticked)");
     line(std::string(ShelfCutOption) + " N", "shelving cut in dB, 0 .. 6 (0); the slider at position 6 - N");
-    line("--export DIR", "write the filters and a summary into the existing directory DIR");
+    line("--export DIR", "write the filters and a summary into DIR (made, parents too, when missing)");
     line("--format F", "their format: wav (32-bit float, the default), wav64, txt, f32, dbl or csv");
     line("--prefix NAME", "their names: NAME-low.wav, -mid, -high, -sum, -shelf, -summary.txt (firxover)");
     line("--curves FILE", "write the eight response curves as CSV (magnitudes and dB)");

@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "export/GraphPicture.h"
+#include "export/OutputDirectory.h"
 #include "numerics/Errors.h"
 #include "pipeline/WindowHandlers.h"
 #include "window/DesignFileMenu.h"
@@ -133,16 +134,21 @@ void BuildFileMenu(TForm1& form) {
 
 bool ExportFiltersTo(TForm1& form, const QString& directory, const QString& prefix, FilterFormat format) {
   return RunExport(form, [&](const CalcRecord& record) {
+    CreateOutputDirectory(ToPath(directory));
     ExportFilters(form.State(), record, ToPath(directory), QFile::encodeName(prefix).toStdString(), format);
   });
 }
 
 bool ExportCurvesTo(TForm1& form, const QString& file) {
-  return RunExport(form, [&](const CalcRecord&) { ExportCurves(form.State(), ToPath(file)); });
+  return RunExport(form, [&](const CalcRecord&) {
+    CreateParentDirectory(ToPath(file));
+    ExportCurves(form.State(), ToPath(file));
+  });
 }
 
 bool SaveGraphTo(TForm1& form, const QString& file, GraphPicture picture) {
   return RunExport(form, [&](const CalcRecord&) {
+    CreateParentDirectory(ToPath(file));
     const QImage& image1 = form.Image1->Picture();
     if (picture == GraphPicture::Image1) {
       SavePng(image1, ToPath(file));

@@ -78,13 +78,53 @@ TEST(CliExport, WritesFiltersCurvesAndPictures) {
   EXPECT_EQ(graph.pixelColor(56 + 335, 200 + 10), QColor(Qt::red));  // the marker at Edit5 = 300 Hz
 }
 
+// Every output's directory is made when missing, parents too, and only the one it needs.
+TEST(CliExport, MakesMissingDirectories) {
+  ScratchDir dir;
+  const ExportRun run = Cli({"design", "--export", dir / "sets/a/b", "--format", "dbl", "--prefix", "xo", "--curves",
+                             dir / "curves/c.csv", "--png", dir / "pictures/p/image1.png", "--png-labelled",
+                             dir / "pictures/q/graph.png"});
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(run.err, "");
+  EXPECT_EQ(static_cast<size_t>(std::distance(fs::directory_iterator(dir / "sets/a/b"), {})), 6u);
+  EXPECT_TRUE(fs::is_regular_file(dir / "curves/c.csv"));
+  EXPECT_TRUE(fs::is_regular_file(dir / "pictures/p/image1.png"));
+  EXPECT_TRUE(fs::is_regular_file(dir / "pictures/q/graph.png"));
+  EXPECT_EQ(dir.Count(), 3u);  // sets, curves, pictures
+
+  // Relative to the working directory, as the README's example runs it.
+  const fs::path before = fs::current_path();
+  fs::current_path(dir.Path());
+  const ExportRun relative = Cli({"design", "--shelf-cut", "3", "--export", "out", "--prefix", "xo", "--curves",
+                                  "out/xo-response.csv", "--png", "out/xo-graph.png"});
+  fs::current_path(before);
+  ASSERT_EQ(relative.status, 0) << relative.err;
+  EXPECT_TRUE(fs::is_regular_file(dir / "out/xo-low.wav"));
+  EXPECT_TRUE(fs::is_regular_file(dir / "out/xo-response.csv"));
+  EXPECT_TRUE(fs::is_regular_file(dir / "out/xo-graph.png"));
+}
+
 TEST(CliExport, FailuresWriteNothing) {
   ScratchDir dir;
-  const std::string missing = dir / "missing";
-  const ExportRun unwritable = Cli({"design", "--export", missing});
-  EXPECT_EQ(unwritable.status, 1);
-  EXPECT_EQ(unwritable.out, "振幅係数の最大値：CMax = 1.000000\nTotal Ntap = 901\n");  // the Calc itself completed
-  EXPECT_EQ(unwritable.err, "Cannot write '" + missing + "/firxover-low.wav': No such file or directory\n");
+  // A file where a directory is to be made: refused with exit 1, the file left as it was.
+  std::ofstream(dir / "taken") << "kept";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> blocked = {
+      {{"design", "--export", dir / "taken"}, dir / "taken"},
+      {{"design", "--export", dir / "taken/sub"}, dir / "taken/sub"},
+      {{"design", "--curves", dir / "taken/c.csv"}, dir / "taken"},
+      {{"design", "--png", dir / "taken/g/g.png"}, dir / "taken/g"},
+      {{"design", "--png-labelled", dir / "taken/g.png"}, dir / "taken"},
+  };
+  for (const auto& [arguments, directory] : blocked) {
+    const ExportRun run = Cli(arguments);
+    EXPECT_EQ(run.status, 1) << directory;
+    EXPECT_EQ(run.out, "振幅係数の最大値：CMax = 1.000000\nTotal Ntap = 901\n");  // the Calc itself completed
+    EXPECT_EQ(run.err, "Cannot create directory '" + directory + "': Not a directory\n");
+  }
+  EXPECT_EQ(dir.Count(), 1u);
+  std::ifstream taken(dir / "taken");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(taken), {}), "kept");
+  fs::remove(dir / "taken");
 
   const ExportRun calcFails = Cli({"design", "--low-taps", "abc", "--export", dir.Path().string(), "--png", dir / "g.png"});
   EXPECT_EQ(calcFails.status, 1);

@@ -2,7 +2,7 @@
 // and a dark palette, axis labels in the window-text colour, message boxes as plain text in the
 // window's font, a written-back number showing its start, a resizable window whose controls stay
 // put, the axis check boxes inside their group box's frame and the slider's fill growing with the
-// bass lift.
+// bass lift. And the File menu's exports making the folders they are given.
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -19,6 +19,7 @@
 #include "pipeline/DesignState.h"
 #include "window/Appearance.h"
 #include "window/Controls.h"
+#include "window/ExportMenu.h"
 #include "window/Unit1.h"
 
 namespace {
@@ -280,6 +281,35 @@ class AppearanceTest : public QObject {
     QCOMPARE(upper, 0);
     QVERIFY(lower > 40);
     QCOMPARE(form_->LabelShelbDb->text(), QString("+3dB"));
+  }
+
+  // Exports make the folder they are given, parents too; a file in the way is refused with the
+  // system's reason in the message box and left as it was.
+  void exportsMakeMissingFolders() {
+    MakeForm();
+    QStringList messages;
+    form_->SetMessageSink([&](const std::string& text) { messages << QString::fromStdString(text); });
+    form_->Button1Click();
+    QTemporaryDir dir;
+    QVERIFY(ExportFiltersTo(*form_, dir.filePath("sets/a/b"), "xo", FilterFormat::Text));
+    QVERIFY(QFileInfo(dir.filePath("sets/a/b/xo-low.txt")).isFile());
+    QVERIFY(ExportCurvesTo(*form_, dir.filePath("curves/c/curves.csv")));
+    QVERIFY(QFileInfo(dir.filePath("curves/c/curves.csv")).isFile());
+    QVERIFY(SaveGraphTo(*form_, dir.filePath("pictures/graph.png"), GraphPicture::Labelled));
+    QVERIFY(QFileInfo(dir.filePath("pictures/graph.png")).isFile());
+    QCOMPARE(messages, QStringList());
+
+    QFile taken(dir.filePath("taken"));
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    taken.write("kept");
+    taken.close();
+    QVERIFY(!ExportFiltersTo(*form_, dir.filePath("taken/x"), "xo", FilterFormat::Text));
+    QVERIFY(!SaveGraphTo(*form_, dir.filePath("taken/g.png"), GraphPicture::Image1));
+    const QString path = QFile::decodeName(QFile::encodeName(dir.filePath("taken")));
+    QCOMPARE(messages, (QStringList{"Cannot create directory '" + path + "/x': Not a directory",
+                                    "Cannot create directory '" + path + "': Not a directory"}));
+    QVERIFY(taken.open(QIODevice::ReadOnly));
+    QCOMPARE(taken.readAll(), QByteArray("kept"));
   }
 
  private:

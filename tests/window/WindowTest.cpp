@@ -516,12 +516,14 @@ class WindowTest : public QObject {
   void exportToAnUnwritablePlace() {
     QTemporaryDir dir;
     form_->Button1->click();
-    const QString file = dir.filePath("missing/curves.csv");
-    QVERIFY(!ExportCurvesTo(*form_, file));
-    QCOMPARE(messages_, QStringList{"Cannot write '" + file + "': No such file or directory"});
+    QFile taken(dir.filePath("taken"));  // a file where the folder would be made
+    QVERIFY(taken.open(QIODevice::WriteOnly));
+    taken.close();
+    QVERIFY(!ExportCurvesTo(*form_, dir.filePath("taken/curves.csv")));
+    QCOMPARE(messages_, QStringList{"Cannot create directory '" + dir.filePath("taken") + "': Not a directory"});
     QVERIFY(!ExportFiltersTo(*form_, dir.path(), "a/b", FilterFormat::Wav32));
     QCOMPARE(messages_.last(), QString("The file name prefix 'a/b' must not contain '/'."));
-    QVERIFY(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).isEmpty());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{"taken"});
     QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
