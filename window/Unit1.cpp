@@ -46,8 +46,6 @@ QFont PixelFont(int pixels) {
   return font;
 }
 
-QColor ButtonFace() { return SurfaceColoursFor(QApplication::palette()).background; }
-
 // Labels size themselves to their captions; the layout's sizes are those of the designed face, and
 // a label never shrinks below them.
 void FitLabel(QLabel* label) {
@@ -235,19 +233,13 @@ TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state
   client_ = new ClientArea(surround);
   client_->setObjectName(QStringLiteral("ClientArea"));
   client_->setFont(PixelFont(FontPixels));
-  QPalette palette = client_->palette();
-  palette.setColor(QPalette::Window, ButtonFace());
-  client_->setPalette(palette);
-  surround->setPalette(palette);
   setCentralWidget(surround);
   CreateControls();
   SetTabOrder();
 
   imageCanvas_ = std::make_unique<QtImageCanvas>(Image1->Picture(), PixelFont(FontPixels));
   windowCanvas_ = std::make_unique<LabelLayerCanvas>(client_->LabelLayer(), PixelFont(FontPixels));
-  const SurfaceColours surface = SurfaceColoursFor(QApplication::palette());
-  windowCanvas_->SetBrushColor(FromQColor(surface.background));
-  windowCanvas_->SetTextColor(surface.text);
+  ApplyDesktopColours();
   graphHost_ = std::make_unique<WindowGraphHost>(*this);
   guard_ = new CommandGuard(*this);
   BuildFileMenu(*this);
@@ -256,6 +248,30 @@ TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state
 }
 
 TForm1::~TForm1() { FormDestroy(); }
+
+void TForm1::ApplyDesktopColours() {
+  const SurfaceColours surface = SurfaceColoursFor(QApplication::palette());
+  for (QWidget* widget : {centralWidget(), static_cast<QWidget*>(client_)}) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, surface.background);
+    widget->setPalette(palette);
+  }
+  for (QLineEdit* edit : client_->findChildren<QLineEdit*>()) ColourField(edit);
+  // Labels already drawn keep their colours until the next redraw, as they keep their texts.
+  windowCanvas_->SetBrushColor(FromQColor(surface.background));
+  windowCanvas_->SetTextColor(surface.text);
+}
+
+void TForm1::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  const bool paletteChanged =
+      event->type() == QEvent::PaletteChange || event->type() == QEvent::ApplicationPaletteChange;
+  if (paletteChanged && windowCanvas_ && !recolouring_) {
+    recolouring_ = true;
+    ApplyDesktopColours();
+    recolouring_ = false;
+  }
+}
 
 void TForm1::CreateControls() {
   QWidget* c = client_;

@@ -171,9 +171,13 @@ class TForm1 : public QMainWindow, public FieldAccess {
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // A change of the desktop's palette (a theme switched while running) recolours the window.
+  void changeEvent(QEvent* event) override;
 
  private:
   void CreateControls();
+  // The colours taken from the desktop palette: background, fields, axis labels.
+  void ApplyDesktopColours();
   void SetTabOrder();
   void RedrawCommand();
   // Runs, from the event loop, what was asked for while a command ran.
@@ -198,6 +202,7 @@ class TForm1 : public QMainWindow, public FieldAccess {
   int progressDelayMs_ = 500;
   bool busy_ = false;
   bool centred_ = false;
+  bool recolouring_ = false;
   std::optional<CalcRecord> lastCalc_;
   CommandGuard* guard_ = nullptr;
   Pending pending_;

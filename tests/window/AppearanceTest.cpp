@@ -118,6 +118,25 @@ class AppearanceTest : public QObject {
     QVERIFY(CountNear(field, form_->Edit1->palette().color(QPalette::Base), 4) > field.width() * field.height() / 2);
   }
 
+  // A theme switched while the window is open recolours it.
+  void switchingThemeRecolours() {
+    MakeForm();
+    QApplication::setPalette(DarkDesktopPalette());
+    QCoreApplication::processEvents();
+    for (QLineEdit* edit : Fields(*form_)) {
+      QVERIFY2(Contrast(edit->palette().color(QPalette::Base), edit->palette().color(QPalette::Text)) >= 4.5,
+               qPrintable(edit->objectName()));
+    }
+    QCOMPARE(form_->Client()->palette().color(QPalette::Window), DarkDesktopPalette().color(QPalette::Window));
+    form_->CheckBox2->click();
+    const QImage zeroDb = form_->Client()->LabelLayer().copy(31, 251, 24, 12);
+    QVERIFY(CountNear(zeroDb, DarkDesktopPalette().color(QPalette::WindowText), 60) > 8);
+    QApplication::setPalette(lightPalette_);
+    QCoreApplication::processEvents();
+    QCOMPARE(form_->Edit1->palette().color(QPalette::Base), QColor(255, 255, 255));
+    QCOMPARE(form_->Edit2->palette().color(QPalette::Base), lightPalette_.color(QPalette::Midlight));
+  }
+
   void fieldColoursReadOnEveryPalette_data() {
     QTest::addColumn<QPalette>("palette");
     QTest::newRow("light") << lightPalette_;
