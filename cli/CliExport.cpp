@@ -7,9 +7,9 @@
 
 #include "export/Export.h"
 #include "export/GraphPicture.h"
+#include "export/OutputDirectory.h"
 #include "export/StagedFiles.h"
 #include "numerics/Errors.h"
-#include "export/OutputDirectory.h"
 
 namespace {
 
