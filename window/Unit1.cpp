@@ -6,6 +6,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -243,6 +244,8 @@ TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state
   graphHost_ = std::make_unique<WindowGraphHost>(*this);
   guard_ = new CommandGuard(*this);
   BuildFileMenu(*this);
+  // The layout's minimum size is settled before there is a platform window to tell about it.
+  layout()->activate();
   resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
   FormCreate();
 }

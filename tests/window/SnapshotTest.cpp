@@ -54,8 +54,8 @@ class ScratchDir {
 };
 
 const std::string Usage =
-    "usage: firxover-snapshot OUT.png [--slider POS] [--linear-frequency] [--linear-amplitude] [--estimate] "
-    "[--calc]\n";
+    "usage: firxover-snapshot OUT.png [--dark] [--size WxH] [--slider POS] [--linear-frequency] [--linear-amplitude] "
+    "[--estimate] [--calc]\n";
 
 }  // namespace
 
@@ -67,6 +67,11 @@ TEST(Snapshot, BadOptionsAreMessages) {
       {{dir / "a.png", "--slider", "99999999999999999999"},
        "option --slider takes a position from 0 to 6, not '99999999999999999999'"},
       {{dir / "a.png", "--slider"}, "option --slider needs a position from 0 to 6"},
+      {{dir / "a.png", "--size", "800"}, "option --size takes WIDTHxHEIGHT (1 to 10000 pixels each), not '800'"},
+      {{dir / "a.png", "--size", "0x600"}, "option --size takes WIDTHxHEIGHT (1 to 10000 pixels each), not '0x600'"},
+      {{dir / "a.png", "--size", "800x99999"},
+       "option --size takes WIDTHxHEIGHT (1 to 10000 pixels each), not '800x99999'"},
+      {{dir / "a.png", "--size"}, "option --size needs WIDTHxHEIGHT"},
       {{dir / "a.png", "--bogus"}, "unknown option '--bogus'"},
       {{}, "an output file is needed"},
   };
