@@ -10,7 +10,7 @@
 #include "design/LengthEstimate.h"
 #include "numerics/Errors.h"
 #include "numerics/FloatingPoint.h"
-#include "numerics/FoldedSpectrum.h"
+#include "numerics/FoldedDft.h"
 
 namespace {
 

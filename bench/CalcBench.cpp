@@ -11,7 +11,7 @@
 #include "design/Shelf.h"
 #include "display/Response.h"
 #include "numerics/Convolution.h"
-#include "numerics/FoldedSpectrum.h"
+#include "numerics/FoldedDft.h"
 #include "pipeline/Commands.h"
 #include "pipeline/DesignState.h"
 #include "pipeline/MemoryFields.h"

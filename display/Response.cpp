@@ -8,7 +8,7 @@
 
 #include "numerics/Errors.h"
 #include "numerics/FloatingPoint.h"
-#include "numerics/FoldedSpectrum.h"
+#include "numerics/FoldedDft.h"
 #include "numerics/ParallelWork.h"
 
 namespace {

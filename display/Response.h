@@ -14,7 +14,7 @@
 // "浮動小数点数のオーバーフロー" and a NaN "不正な浮動小数点数演算命令", that point and every later one
 // untouched. Element 0 of both curves is never touched.
 // Every grid frequency is a whole number of hertz, so H(f) is bin f mod rateHz of the rate-point DFT of
-// the coefficients folded modulo the rate (numerics/FoldedSpectrum.h): O(count + rate·log rate) per
+// the coefficients folded modulo the rate (numerics/FoldedDft.h): O(count + rate·log rate) per
 // filter, within 1e-12 absolute of the literal evaluation below. The result does not depend on the
 // number of worker threads.
 void EvaluateResponse(const RealArray& coeffs, ResponseCurve& magnitude, ResponseCurve& level, int count,

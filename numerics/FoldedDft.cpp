@@ -1,4 +1,4 @@
-#include "numerics/FoldedSpectrum.h"
+#include "numerics/FoldedDft.h"
 
 #include <algorithm>
 #include <cstddef>

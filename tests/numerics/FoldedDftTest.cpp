@@ -8,7 +8,7 @@
 
 #include "numerics/CoreTypes.h"
 #include "numerics/Errors.h"
-#include "numerics/FoldedSpectrum.h"
+#include "numerics/FoldedDft.h"
 #include "tests/numerics/ErrorText.h"
 
 namespace {
@@ -67,7 +67,7 @@ double WorstError(const std::vector<double>& h, int rateHz, int step) {
   return worst;
 }
 
-TEST(FoldedSpectrumTest, BinCountIsHalfTheRatePlusOne) {
+TEST(FoldedDftTest, BinCountIsHalfTheRatePlusOne) {
   for (int rate : {1, 2, 3, 8001, 44100, 48000}) {
     EXPECT_EQ(FoldedSpectrum(std::vector<double>{1.0}, rate).size(), static_cast<size_t>(rate / 2 + 1)) << rate;
   }
@@ -76,7 +76,7 @@ TEST(FoldedSpectrumTest, BinCountIsHalfTheRatePlusOne) {
 // Short filters and filters longer than the rate, at a spread of bins including 0 and rate/2: the
 // error against the direct long-double evaluation, relative to the sum of |h| (the scale of the rounding
 // of any sum of the terms), measured at most 4.5e-17.
-TEST(FoldedSpectrumTest, MatchesDirectLongDoubleSum) {
+TEST(FoldedDftTest, MatchesDirectLongDoubleSum) {
   struct Case {
     int rate;
     size_t taps;
@@ -89,7 +89,7 @@ TEST(FoldedSpectrumTest, MatchesDirectLongDoubleSum) {
   }
 }
 
-TEST(FoldedSpectrumTest, KnownSpectra) {
+TEST(FoldedDftTest, KnownSpectra) {
   // A delayed impulse: e^{-j 2 pi d f / rate}; a delay of d + rate gives the same.
   for (size_t delay : {size_t{0}, size_t{5}, size_t{44105}}) {
     std::vector<double> h(delay + 1, 0.0);
@@ -112,7 +112,7 @@ TEST(FoldedSpectrumTest, KnownSpectra) {
   for (const auto& value : FoldedSpectrum(cancel, 8001)) ASSERT_EQ(std::abs(value), 0.0);
 }
 
-TEST(FoldedSpectrumTest, EmptyFilterAndBadRates) {
+TEST(FoldedDftTest, EmptyFilterAndBadRates) {
   for (const auto& value : FoldedSpectrum({}, 44100)) ASSERT_EQ(value, std::complex<double>(0, 0));
   const std::vector<double> h{1.0, 2.0};
   for (int rate : {0, -1, -44100, MaxSampleRate + 1}) {
@@ -123,7 +123,7 @@ TEST(FoldedSpectrumTest, EmptyFilterAndBadRates) {
 
 // Plans are made on first use from several threads at once; every thread gets the single-threaded
 // result bit for bit.
-TEST(FoldedSpectrumTest, ConcurrentCallsGiveTheSameBits) {
+TEST(FoldedDftTest, ConcurrentCallsGiveTheSameBits) {
   const std::vector<double> h = TestFilter(3000, 5u);
   const std::vector<int> rates = {9001, 9002, 9003, 9004, 9001, 9002, 9003, 9004};
   std::vector<std::vector<std::complex<double>>> results(rates.size());
