@@ -28,11 +28,19 @@ constexpr int ExitDone = 0;
 constexpr int ExitCommandFailed = 1;
 constexpr int ExitUsage = 2;
 
-// The in-memory fields with the Calc's progress shown as one line on err, rewritten in place as the
-// whole percentage grows and ended when the computation is over.
+// The in-memory fields with the progress of the Calc, and then of the export, shown as one line each
+// on err, rewritten in place as the whole percentage grows and ended when that stage is over.
 class ProgressFields : public MemoryFields {
  public:
   explicit ProgressFields(std::ostream* err) : err_(err) {}
+
+  // Starts the line of the next stage ("Export"), ending the previous one.
+  void BeginStage(const char* label) {
+    EndLine();
+    label_ = label;
+    shownPercent_ = -1;
+    ended_ = false;
+  }
 
   void ReportProgress(double fraction) override {
     MemoryFields::ReportProgress(fraction);
@@ -41,7 +49,7 @@ class ProgressFields : public MemoryFields {
     if (percent == shownPercent_) return;
     shownPercent_ = percent;
     ended_ = fraction >= 1.0;
-    *err_ << "\rCalc " << percent << "%" << (ended_ ? "\n" : "") << std::flush;
+    *err_ << "\r" << label_ << " " << percent << "%" << (ended_ ? "\n" : "") << std::flush;
   }
   // Ends a line that a failing Calc left open, so that its message starts a line of its own.
   void EndLine() {
@@ -51,6 +59,7 @@ class ProgressFields : public MemoryFields {
 
  private:
   std::ostream* err_;
+  const char* label_ = "Calc";
   int shownPercent_ = -1;
   bool ended_ = false;
 };
@@ -142,7 +151,11 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
     GraphView view;
     view.FrequencyAxisLog = loaded.logFrequency;
     view.AmplitudeAxisLog = loaded.logLevel;
-    failed = !RunReported(fields, [&] { RunExports(request, fields, state, *calc, view); });
+    fields.BeginStage("Export");
+    failed = !RunReported(fields, [&] {
+      RunExports(request, fields, state, *calc, view, [&](double fraction) { fields.ReportProgress(fraction); });
+    });
+    fields.EndLine();
   }
   // The fields as the command left them, tap counts made odd included, even when it ended with
   // a message: the design as it stands can be opened and corrected.

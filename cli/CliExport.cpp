@@ -53,11 +53,11 @@ bool WantsExport(const CliRequest& request) {
 }
 
 void RunExports(const CliRequest& request, const MemoryFields& fields, const DesignState& state,
-                const CalcRecord& calc, GraphView view) {
+                const CalcRecord& calc, GraphView view, const ExportProgress& progress) {
   // Each output's directory is made, parents too, just before its file is written.
   if (request.exportDirectory) {
     CreateOutputDirectory(*request.exportDirectory);
-    ExportFilters(state, calc, *request.exportDirectory, request.exportPrefix, request.exportFormat);
+    ExportFilters(state, calc, *request.exportDirectory, request.exportPrefix, request.exportFormat, progress);
   }
   if (request.curvesFile) {
     CreateParentDirectory(*request.curvesFile);

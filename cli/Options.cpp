@@ -100,7 +100,7 @@ std::string OptionLines(std::string_view command) {
     line("--curves FILE", "write the eight response curves as CSV (magnitudes and dB)");
     line("--png FILE", "write the graph picture Image1 (681 x 337) as PNG");
     line("--png-labelled FILE", "write the graph with its axis labels (788 x 599) as PNG");
-    line("--progress", "show the Calc's progress as a line on stderr");
+    line("--progress", "show the progress of the Calc and of the export as lines on stderr");
   } else if (command == "report") {
     fieldLines(DesignOptions);
     line("--adjust, --no-adjust", "\"adjust coefficient\", CheckBox3 (ticked)");

@@ -132,6 +132,7 @@ void WriteWav(StagedOutput& output, std::span<const double> taps, FilterFormat f
       written = sf_write_double(file.get(), taps.data() + start, static_cast<sf_count_t>(count));
     }
     if (written != static_cast<sf_count_t>(count)) output.Fail(sf_strerror(file.get()));
+    output.Tick();
   }
   // Closing writes the header's final lengths; its failure is a failed file.
   if (const int error = sf_close(file.release()); error != 0) output.Fail(sf_error_number(error));
@@ -212,7 +213,7 @@ std::vector<std::filesystem::path> ExportFileNames(const std::filesystem::path& 
   return files;
 }
 
-DelayDeviation MeasureDelayDeviation(std::span<const double> sum, FilterFormat format) {
+DelayDeviation MeasureDelayDeviation(std::span<const double> sum, FilterFormat format, const ExportProgress& progress) {
   DelayDeviation deviation;
   const size_t length = sum.size();
   if (length == 0) return deviation;
@@ -235,6 +236,7 @@ DelayDeviation MeasureDelayDeviation(std::span<const double> sum, FilterFormat f
     sines[k] = std::sin(angle);
   }
   for (int i = 1; i <= GridPointCount; ++i) {
+    if (progress) progress(static_cast<double>(i - 1) / GridPointCount);
     const int64_t hz = GridFrequency(i);
     long double re = 0, im = 0;
     for (size_t n = 0; n < length; ++n) {
@@ -257,7 +259,8 @@ DelayDeviation MeasureDelayDeviation(std::span<const double> sum, FilterFormat f
 }
 
 std::string SummaryText(const CalcRecord& record, const ExportedFilters& filters,
-                        const std::vector<std::filesystem::path>& files, FilterFormat format) {
+                        const std::vector<std::filesystem::path>& files, FilterFormat format,
+                        const ExportProgress& progress) {
   std::string text = "firxover filter export\n\n";
   text += "Sample rate: 44100 Hz, mono\n";
   text += "Format: " + std::string(InfoOf(format).description) + "\n";
@@ -293,7 +296,7 @@ std::string SummaryText(const CalcRecord& record, const ExportedFilters& filters
   }
 
   const size_t length = filters.Sum.size();
-  const DelayDeviation deviation = MeasureDelayDeviation(filters.Sum, format);
+  const DelayDeviation deviation = MeasureDelayDeviation(filters.Sum, format, progress);
   text += "\nSum against a pure delay of " + LatencySamples(length) + " samples, as the file holds it (" +
           std::string(SinglePrecision(format) ? "rounded to 32-bit float" : "64-bit float; text reads back exactly") +
           ")\n";
@@ -315,25 +318,43 @@ std::string SummaryText(const CalcRecord& record, const ExportedFilters& filters
 
 std::vector<std::filesystem::path> ExportFilters(const DesignState& state, const CalcRecord& record,
                                                  const std::filesystem::path& directory, const std::string& prefix,
-                                                 FilterFormat format) {
+                                                 FilterFormat format, const ExportProgress& progress) {
   if (const std::string problem = PrefixProblem(prefix); !problem.empty()) throw UserError(problem);
   const ExportedFilters filters = SelectFilters(state, record);
   const std::vector<std::filesystem::path> files = ExportFileNames(directory, prefix, format);
+  // The filters take a small share of the time; the summary's measure of the sum at every grid
+  // frequency takes the rest.
+  constexpr double cWritingShare = 0.1;
+  size_t written = 0;
+  auto report = [&](double fraction) {
+    if (progress) progress(fraction);
+  };
+  auto reportWriting = [&] { report(cWritingShare * static_cast<double>(written) / static_cast<double>(files.size() - 1)); };
   StagedFiles staged;
+  staged.SetTick(reportWriting);
+  auto stage = [&](const std::filesystem::path& file, const std::function<void(StagedOutput&)>& write) {
+    reportWriting();
+    staged.Stage(file, write);
+    ++written;
+  };
   if (format == FilterFormat::Csv) {
-    staged.Stage(files[0], [&](StagedOutput& output) { WriteBandsCsv(output, filters); });
-    staged.Stage(files[1], [&](StagedOutput& output) { WriteShelfCsv(output, filters.Shelf); });
+    stage(files[0], [&](StagedOutput& output) { WriteBandsCsv(output, filters); });
+    stage(files[1], [&](StagedOutput& output) { WriteShelfCsv(output, filters.Shelf); });
   } else {
     const std::span<const double> all[] = {filters.Low, filters.Mid, filters.High, filters.Sum, filters.Shelf};
     for (size_t k = 0; k < std::size(all); ++k) {
-      staged.Stage(files[k], [&](StagedOutput& output) { WriteFilter(output, all[k], format); });
+      stage(files[k], [&](StagedOutput& output) { WriteFilter(output, all[k], format); });
     }
   }
   // The summary ends with the design report of the same filters.
-  const std::string summary =
-      SummaryText(record, filters, files, format) + "\n" + ReportText(ComputeReport(ReportInputFor(state, record)));
+  const std::string summary = SummaryText(record, filters, files, format,
+                                          [&](double fraction) {
+                                            report(cWritingShare + (1 - cWritingShare) * fraction);
+                                          }) +
+                              "\n" + ReportText(ComputeReport(ReportInputFor(state, record)));
   staged.Stage(files.back(), [&](StagedOutput& output) { output.Write(summary); });
   staged.Commit();
+  report(1.0);
   return files;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -41,15 +42,20 @@ std::vector<std::filesystem::path> ExportFileNames(const std::filesystem::path& 
 // Writes the filters of the record's Calc and the summary into an existing directory. All files
 // appear together or none does. Raises UserError "Cannot write '<file>': <reason>", or for a bad
 // prefix or a changed state; returns the paths written.
+// Told how far a long export has come, 0 .. 1; what it raises (CommandCancelled) ends the export
+// before anything is replaced.
+using ExportProgress = std::function<void(double fraction)>;
+
 std::vector<std::filesystem::path> ExportFilters(const DesignState& state, const CalcRecord& record,
                                                  const std::filesystem::path& directory, const std::string& prefix,
-                                                 FilterFormat format);
+                                                 FilterFormat format, const ExportProgress& progress = {});
 
 // The plain-text summary written beside the filters (ExportFilters adds the design report after it):
 // the design fields, each file's taps and latency, and how far the exported sum lies from a pure
 // delay once rounded to the file's format.
 std::string SummaryText(const CalcRecord& record, const ExportedFilters& filters,
-                        const std::vector<std::filesystem::path>& files, FilterFormat format);
+                        const std::vector<std::filesystem::path>& files, FilterFormat format,
+                        const ExportProgress& progress = {});
 
 // How far a linear-phase sum, rounded to the file's sample format, lies from a pure delay of
 // (length - 1) / 2 samples. Errors are linear (not dB); 0 means exact.
@@ -60,7 +66,8 @@ struct DelayDeviation {
   bool VanishesOnGrid = false;        // |H(f)| is exactly 0 at some grid point (then LargestMagnitudeDb is unset)
   int VanishingHz = 0;
 };
-DelayDeviation MeasureDelayDeviation(std::span<const double> sum, FilterFormat format);
+DelayDeviation MeasureDelayDeviation(std::span<const double> sum, FilterFormat format,
+                                     const ExportProgress& progress = {});
 
 // The eight curves as CSV: freq_hz,low_mag,mid_mag,high_mag,sum_mag,low_db,mid_db,high_db,sum_db,
 // one row per grid point, the dB columns 20 log10 of the magnitude.

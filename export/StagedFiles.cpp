@@ -65,7 +65,10 @@ std::string CannotWriteMessage(const std::filesystem::path& path, const std::str
 
 void StagedOutput::Write(std::string_view bytes) {
   buffer_.append(bytes);
-  if (buffer_.size() >= cFlushBytes) Flush();
+  if (buffer_.size() >= cFlushBytes) {
+    Flush();
+    Tick();
+  }
 }
 
 void StagedOutput::Flush() {
@@ -127,6 +130,7 @@ void StagedFiles::Stage(const std::filesystem::path& path, const std::function<v
   staged_.push_back({target, temporary, std::move(cleanup)});
   try {
     StagedOutput output(fd, path);
+    output.SetTick(tick_);
     // The replacement keeps the old file's permissions; only the superuser can keep its owner too
     // (the owner first: changing it clears set-id bits that the mode then puts back).
     if (target.Exists) {

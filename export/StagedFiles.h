@@ -26,6 +26,12 @@ class StagedOutput {
   void Write(const void* data, size_t size) { Write(std::string_view(static_cast<const char*>(data), size)); }
   // Writes what is buffered to the descriptor, for writers (libsndfile) that use it directly.
   void Flush();
+  // Lets the set's progress hook run (StagedFiles::SetTick); writers that bypass the buffer call it
+  // between chunks. Whatever the hook raises (CommandCancelled) ends the write.
+  void Tick() const {
+    if (tick_) tick_();
+  }
+  void SetTick(std::function<void()> tick) { tick_ = std::move(tick); }
   // Raises the error of writing the target with the reason errno gives.
   [[noreturn]] void Fail(int error) const;
   [[noreturn]] void Fail(const std::string& reason) const;
@@ -34,6 +40,7 @@ class StagedOutput {
   int fd_;
   std::filesystem::path target_;
   std::string buffer_;
+  std::function<void()> tick_;
 };
 
 // A set of files replaced together: afterwards the targets hold the complete new set, or, after any
@@ -66,6 +73,11 @@ class StagedFiles {
 
   size_t Size() const { return staged_.size(); }
 
+  // Called while long files are written (after every buffered megabyte, and wherever a writer
+  // calls StagedOutput::Tick), so that a caller can show progress and cancel: what it raises ends
+  // the staging, and the targets keep what they held.
+  void SetTick(std::function<void()> tick) { tick_ = std::move(tick); }
+
  private:
   void CommitLocked();
 
@@ -75,6 +87,7 @@ class StagedFiles {
     std::unique_ptr<ExitCleanup> cleanup;
   };
   std::vector<Entry> staged_;
+  std::function<void()> tick_;
 };
 
 // "Cannot write '<path>': <reason>", the text of every export failure.

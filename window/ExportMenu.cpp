@@ -57,7 +57,8 @@ QString AskFile(TForm1& form, const QString& caption, const QStringList& filters
 }
 
 // Runs one export with the form's message box for its errors; refuses before the first completed Calc.
-bool RunExport(TForm1& form, const std::function<void(const CalcRecord&)>& write) {
+// A long export shows its progress with Cancel, which keeps the files as they were.
+bool RunExport(TForm1& form, const std::function<void(const CalcRecord&, const ExportProgress&)>& write) {
   if (!form.LastCalc()) {
     form.ShowMessage(ExportMessages::NothingYet);
     return false;
@@ -65,7 +66,11 @@ bool RunExport(TForm1& form, const std::function<void(const CalcRecord&)>& write
   const CalcRecord record = *form.LastCalc();
   bool written = false;
   // An export is a command: none starts inside a Calc, a redraw or another export.
-  form.RunCommand([&] { written = RunReported(form, [&] { write(record); }); });
+  form.RunCommand([&] {
+    form.BeginCommand(QString::fromUtf8("書き出し中… Exporting…"));
+    written = RunReported(form, [&] { write(record, [&form](double fraction) { form.ReportProgress(fraction); }); });
+    form.ReportProgress(1.0);
+  });
   return written;
 }
 
@@ -133,21 +138,21 @@ void BuildFileMenu(TForm1& form) {
 }
 
 bool ExportFiltersTo(TForm1& form, const QString& directory, const QString& prefix, FilterFormat format) {
-  return RunExport(form, [&](const CalcRecord& record) {
+  return RunExport(form, [&](const CalcRecord& record, const ExportProgress& progress) {
     CreateOutputDirectory(ToPath(directory));
-    ExportFilters(form.State(), record, ToPath(directory), QFile::encodeName(prefix).toStdString(), format);
+    ExportFilters(form.State(), record, ToPath(directory), QFile::encodeName(prefix).toStdString(), format, progress);
   });
 }
 
 bool ExportCurvesTo(TForm1& form, const QString& file) {
-  return RunExport(form, [&](const CalcRecord&) {
+  return RunExport(form, [&](const CalcRecord&, const ExportProgress&) {
     CreateParentDirectory(ToPath(file));
     ExportCurves(form.State(), ToPath(file));
   });
 }
 
 bool SaveGraphTo(TForm1& form, const QString& file, GraphPicture picture) {
-  return RunExport(form, [&](const CalcRecord&) {
+  return RunExport(form, [&](const CalcRecord&, const ExportProgress&) {
     CreateParentDirectory(ToPath(file));
     const QImage& image1 = form.Image1->Picture();
     if (picture == GraphPicture::Image1) {

@@ -558,8 +558,9 @@ void TForm1::SetBusyCursor(bool busy) {
     QApplication::restoreOverrideCursor();
 }
 
-void TForm1::BeginCommand() {
+void TForm1::BeginCommand(const QString& label) {
   progress_.reset();
+  progressLabel_ = label.isEmpty() ? QString::fromUtf8("計算中… Calculating…") : label;
   commandClock_.start();
 }
 
@@ -570,8 +571,7 @@ void TForm1::ReportProgress(double fraction) {
   }
   if (!progress_) {
     if (!commandClock_.isValid() || commandClock_.elapsed() < progressDelayMs_) return;
-    progress_ = std::make_unique<QProgressDialog>(QString::fromUtf8("計算中… Calculating…"),
-                                                  QStringLiteral("Cancel"), 0, 1000, this);
+    progress_ = std::make_unique<QProgressDialog>(progressLabel_, QStringLiteral("Cancel"), 0, 1000, this);
     progress_->setObjectName(QStringLiteral("ProgressDialog"));
     progress_->setWindowTitle(windowTitle());
     progress_->setWindowModality(Qt::WindowModal);

@@ -106,8 +106,9 @@ class TForm1 : public QMainWindow, public FieldAccess {
 
   // How long a command runs before its progress dialog appears, in milliseconds.
   void SetProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
-  // Starts the clock of a new command and closes any progress dialog of the previous one.
-  void BeginCommand();
+  // Starts the clock of a new command and closes any progress dialog of the previous one; the
+  // dialog, if the command runs long enough to show it, says `label` (the Calc's text by default).
+  void BeginCommand(const QString& label = {});
   QProgressDialog* Progress() const { return progress_.get(); }
 
   // Heading and command button.
@@ -199,6 +200,7 @@ class TForm1 : public QMainWindow, public FieldAccess {
   MessageSink messageSink_;
   std::unique_ptr<QProgressDialog> progress_;
   QElapsedTimer commandClock_;
+  QString progressLabel_;
   int progressDelayMs_ = 500;
   bool busy_ = false;
   bool centred_ = false;

@@ -155,3 +155,14 @@ TEST(CliExport, UsageErrors) {
     EXPECT_EQ(run.err.substr(0, run.err.find('\n')), "firxover-cli: " + message);
   }
 }
+
+// --progress shows the export as a line of its own after the Calc's; without it nothing is shown.
+TEST(CliExport, ProgressOfTheExport) {
+  ScratchDir dir;
+  const ExportRun shown = Cli({"design", "--progress", "--export", dir.Path().string(), "--format", "txt"});
+  ASSERT_EQ(shown.status, 0) << shown.err;
+  EXPECT_NE(shown.err.find("\rCalc 100%\n\rExport 0%"), std::string::npos) << shown.err;
+  EXPECT_EQ(shown.err.substr(shown.err.size() - std::string("\rExport 100%\n").size()), "\rExport 100%\n");
+  const ExportRun quiet = Cli({"design", "--export", dir.Path().string(), "--format", "txt"});
+  EXPECT_EQ(quiet.err, "");
+}

@@ -2,10 +2,12 @@
 // whatever Qt platform the environment names, and one file is never given to two outputs.
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -108,4 +110,49 @@ TEST(CliProcess, TargetsThatAreNotFilesAreLeftAlone) {
   EXPECT_EQ(pipe.status, 1);
   EXPECT_EQ(pipe.err, "Cannot write '" + (dir / "pipe") + "': it is a named pipe, not a regular file\n");
   EXPECT_TRUE(fs::is_fifo(dir / "pipe"));
+}
+
+// SIGINT or SIGTERM while a set is written (seen on its progress line) ends the command with that
+// signal, leaves the old set whole and takes every temporary away.
+TEST(CliProcess, ASignalDuringAnExportKeepsTheOldSet) {
+  for (const int signal : {SIGINT, SIGTERM}) {
+    ScratchDir dir;
+    const ProcessRun first = RunCli({"design", "--export", dir.Path().string(), "--format", "f32"}, dir / "out.txt");
+    ASSERT_EQ(first.status, 0) << first.err;
+    fs::remove(dir / "out.txt");
+    std::map<std::string, uintmax_t> before;
+    for (const auto& entry : fs::directory_iterator(dir.Path())) before[entry.path().filename()] = entry.file_size();
+
+    const std::string errPath = (fs::temp_directory_path() / ("firxover-progress-" + std::to_string(::getpid()))).string();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      const int out = ::open("/dev/null", O_WRONLY);
+      ::dup2(out, 1);
+      ::dup2(err, 2);
+      const std::string directory = dir.Path().string();
+      ::execl(FIRXOVER_CLI_BINARY, FIRXOVER_CLI_BINARY, "design", "--low-taps", "300001", "--progress", "--export",
+              directory.c_str(), "--format", "f32", static_cast<char*>(nullptr));
+      ::_exit(126);
+    }
+    // Waits for the export's progress line; the process is signalled in the middle of the set.
+    bool exporting = false;
+    for (int look = 0; look < 60000 && !exporting; ++look) {
+      std::ifstream in(errPath);
+      std::stringstream text;
+      text << in.rdbuf();
+      exporting = text.str().find("Export 1") != std::string::npos;
+      if (!exporting) ::usleep(1000);
+    }
+    ASSERT_TRUE(exporting);
+    ::kill(pid, signal);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    fs::remove(errPath);
+    ASSERT_TRUE(WIFSIGNALED(status)) << status;
+    EXPECT_EQ(WTERMSIG(status), signal);
+    std::map<std::string, uintmax_t> after;
+    for (const auto& entry : fs::directory_iterator(dir.Path())) after[entry.path().filename()] = entry.file_size();
+    EXPECT_EQ(after, before);
+  }
 }

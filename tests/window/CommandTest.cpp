@@ -110,6 +110,45 @@ class CommandTest : public QObject {
     QTRY_VERIFY(!form_->isVisible());
   }
 
+  // Cancel in the progress dialog of an export keeps the set the directory held, file for file.
+  void cancellingAnExportKeepsTheOldSet() {
+    form_->SetProgressDelay(60000);
+    form_->Button1Click();
+    QTemporaryDir dir;
+    QVERIFY(ExportFiltersTo(*form_, dir.path(), "xo", FilterFormat::Text));
+    auto contents = [&] {
+      QMap<QString, QByteArray> files;
+      for (const QString& name : QDir(dir.path()).entryList(QDir::Files | QDir::Hidden)) {
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::ReadOnly)) files[name] = file.readAll();
+      }
+      return files;
+    };
+    const auto before = contents();
+    QCOMPARE(before.size(), 6);
+
+    form_->TrackBarShelbGain->setValue(0);
+    form_->Button1Click();
+    form_->SetProgressDelay(0);
+    QString label;
+    QTimer::singleShot(0, form_.get(), [&] {
+      QVERIFY(form_->Progress() != nullptr);
+      label = form_->Progress()->labelText();
+      form_->Progress()->cancel();
+    });
+    QVERIFY(!ExportFiltersTo(*form_, dir.path(), "xo", FilterFormat::Text));
+    QCOMPARE(label, QString::fromUtf8("書き出し中… Exporting…"));
+    QCOMPARE(contents(), before);
+    QCOMPARE(messages_, QStringList{});
+    QVERIFY(form_->Progress() == nullptr);
+    QVERIFY(!form_->CommandRunning());
+
+    form_->SetProgressDelay(60000);  // and without Cancel the new set replaces it whole
+    QVERIFY(ExportFiltersTo(*form_, dir.path(), "xo", FilterFormat::Text));
+    QCOMPARE(contents().size(), 6);
+    QVERIFY(contents()["xo-sum.txt"] != before["xo-sum.txt"]);
+  }
+
   // Typed text that looks like markup shows as typed.
   void messageBoxesShowPlainText() {
     form_->SetMessageSink(nullptr);
