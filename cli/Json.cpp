@@ -4,41 +4,12 @@
 #include <cmath>
 #include <cstdint>
 
+#include "numerics/TextConvert.h"
 #include "pipeline/Commands.h"
 
 namespace {
 
 constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
-
-// The length of the well-formed UTF-8 sequence that starts at bytes[i], or 0 when there is none:
-// no overlong forms, no surrogates, nothing above U+10FFFF.
-size_t SequenceLength(std::string_view bytes, size_t i) {
-  const auto byte = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
-  const unsigned char lead = byte(i);
-  if (lead < 0x80) return 1;
-  size_t length = 0;
-  unsigned char low = 0x80;
-  unsigned char high = 0xBF;
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  if (i + length > bytes.size()) return 0;
-  if (byte(i + 1) < low || byte(i + 1) > high) return 0;
-  for (size_t k = 2; k < length; ++k) {
-    if (byte(i + k) < 0x80 || byte(i + k) > 0xBF) return 0;
-  }
-  return length;
-}
 
 void WriteArray(std::ostream& out, const RealArray& values) {
   out << '[';
@@ -58,7 +29,7 @@ std::string ToValidUtf8(std::string_view bytes) {
   std::string text;
   text.reserve(bytes.size());
   for (size_t i = 0; i < bytes.size();) {
-    const size_t length = SequenceLength(bytes, i);
+    const size_t length = Utf8SequenceLength(bytes, i);
     if (length == 0) {
       text += ReplacementCharacter;
       ++i;
