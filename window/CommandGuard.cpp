@@ -62,5 +62,6 @@ bool CommandGuard::eventFilter(QObject* watched, QEvent* event) {
     event->ignore();
     return true;
   }
-  return IsUserInput(event->type());
+  if (!IsUserInput(event->type())) return false;
+  return !(passThrough_ && passThrough_(widget));
 }

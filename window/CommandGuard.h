@@ -20,6 +20,11 @@ class CommandGuard : public QObject {
   bool Run(const std::function<void()>& command);
   bool Running() const { return running_; }
 
+  // Controls whose input still reaches them while a command runs (live update lets the design's
+  // fields, slider and coupling box through, so that a newer edit can cancel the running Calc).
+  // Empty: every control of the window is held off.
+  void SetPassThrough(std::function<bool(const QWidget*)> passes) { passThrough_ = std::move(passes); }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -27,4 +32,5 @@ class CommandGuard : public QObject {
   QWidget& window_;
   bool running_ = false;
   bool closeRequested_ = false;
+  std::function<bool(const QWidget*)> passThrough_;
 };

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTimer>
 #include <utility>
 
@@ -25,6 +26,7 @@
 #include "window/Appearance.h"
 #include "window/Controls.h"
 #include "window/ExportMenu.h"
+#include "window/LiveUpdate.h"
 #include "window/QtCanvas.h"
 
 TForm1* Form1 = nullptr;
@@ -35,6 +37,8 @@ constexpr int ClientWidth = 788;
 constexpr int ClientHeight = 599;
 constexpr int FontPixels = 12;
 constexpr int HeadingFontPixels = 16;
+// How often a live Calc lets the window take the user's input, in milliseconds.
+constexpr int LiveDispatchMs = 15;
 constexpr const char* WindowTitle = "firxover 1.0 - three-way FIR crossover designer (Kaiser window, 44.1 kHz)";
 
 // The designed face, as its own family name says it.
@@ -244,6 +248,7 @@ TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state
   graphHost_ = std::make_unique<WindowGraphHost>(*this);
   guard_ = new CommandGuard(*this);
   BuildFileMenu(*this);
+  LiveUpdateOf(*this);
   // The layout's minimum size is settled before there is a platform window to tell about it.
   layout()->activate();
   resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
@@ -420,6 +425,7 @@ void TForm1::Button1Click() {
     // Only a completed Calc leaves a whole design to export; a refused one leaves none to speak of,
     // and a failed or cancelled one leaves the state half rewritten.
     lastCalc_ = outcome.Record;
+    for (const CalcListener& listener : calcListeners_) listener(outcome);
   });
   RunPendingLater();
 }
@@ -545,6 +551,10 @@ void TForm1::ShowMessage(const std::string& text) {
     messageSink_(text);
     return;
   }
+  if (live_) {
+    statusBar()->showMessage(QString::fromStdString(text));
+    return;
+  }
   // Plain text in the window's font: a message quotes what was typed, which must show as typed.
   MakeMessageBox(this, windowTitle(), text, client_->font())->exec();
 }
@@ -560,6 +570,8 @@ void TForm1::SetBusyCursor(bool busy) {
 
 void TForm1::BeginCommand(const QString& label) {
   progress_.reset();
+  cancelRequested_ = false;
+  liveDispatch_.invalidate();
   progressLabel_ = label.isEmpty() ? QString::fromUtf8("計算中… Calculating…") : label;
   commandClock_.start();
 }
@@ -567,6 +579,15 @@ void TForm1::BeginCommand(const QString& label) {
 void TForm1::ReportProgress(double fraction) {
   if (fraction >= 1.0) {
     progress_.reset();
+    return;
+  }
+  if (live_) {
+    // Events now and then, not at every report: a Calc reports thousands of times.
+    if (!liveDispatch_.isValid() || liveDispatch_.elapsed() >= LiveDispatchMs) {
+      QCoreApplication::processEvents();
+      liveDispatch_.start();
+    }
+    if (std::exchange(cancelRequested_, false)) throw CommandCancelled();
     return;
   }
   if (!progress_) {
@@ -597,6 +618,17 @@ void TForm1::Redraw() {
   RedrawGraph(*imageCanvas_, *windowCanvas_, curves, *graphHost_);
   Image1->update();
   client_->update();
+}
+
+void TForm1::SetLive(bool live) {
+  if (live == live_) return;
+  live_ = live;
+  progress_.reset();
+  statusBar()->setVisible(live);
+  if (!live) statusBar()->clearMessage();
+  // The status bar is added below the client area, which keeps its size and place.
+  layout()->activate();
+  resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height() + (live ? statusBar()->sizeHint().height() : 0));
 }
 
 bool TForm1::CommandRunning() const { return guard_->Running(); }

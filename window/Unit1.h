@@ -7,9 +7,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "display/Graph.h"
 #include "export/Export.h"
+#include "pipeline/CalcOutcome.h"
 #include "pipeline/DesignState.h"
 #include "pipeline/Fields.h"
 
@@ -103,6 +105,17 @@ class TForm1 : public QMainWindow, public FieldAccess {
   void SetBusyCursor(bool busy) override;
   void Redraw() override;
   void ReportProgress(double fraction) override;
+
+  // Live update: the Calc reports no progress dialog but dispatches events as it goes, so that a newer
+  // edit reaches its field; after RequestCancel the running command stops at its next report.
+  // Messages go to the status bar below the client area instead of a message box.
+  void SetLive(bool live);
+  bool Live() const { return live_; }
+  void RequestCancel() { cancelRequested_ = true; }
+  CommandGuard& Guard() const { return *guard_; }
+  // Called after every Calc the window runs, with its outcome.
+  using CalcListener = std::function<void(const CalcOutcome&)>;
+  void AddCalcListener(CalcListener listener) { calcListeners_.push_back(std::move(listener)); }
 
   // How long a command runs before its progress dialog appears, in milliseconds.
   void SetProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
@@ -203,6 +216,10 @@ class TForm1 : public QMainWindow, public FieldAccess {
   QString progressLabel_;
   int progressDelayMs_ = 500;
   bool busy_ = false;
+  bool live_ = false;
+  bool cancelRequested_ = false;
+  QElapsedTimer liveDispatch_;
+  std::vector<CalcListener> calcListeners_;
   bool centred_ = false;
   bool recolouring_ = false;
   std::optional<CalcRecord> lastCalc_;
