@@ -11,27 +11,16 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "tests/support/CliInProcess.h"
 #include "designfile/DesignFile.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct CliResult {
-  int status;
-  std::string out;
-  std::string err;
-};
+using CliResult = testing_support::CliRun;
 
-CliResult Cli(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "firxover-cli");
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  std::ostringstream out, err;
-  const int status = RunCli(static_cast<int>(arguments.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
-}
+CliResult Cli(std::vector<std::string> arguments) { return testing_support::RunCliInProcess(std::move(arguments)); }
 
 class CliDesignFile : public testing::Test {
  protected:

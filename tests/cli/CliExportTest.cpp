@@ -10,42 +10,22 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "tests/support/CliInProcess.h"
 #include "pipeline/Commands.h"
 #include "pipeline/MemoryFields.h"
+#include "tests/support/Scratch.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct ExportRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using ExportRun = testing_support::CliRun;
 
-ExportRun Cli(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "firxover-cli");
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  std::ostringstream out, err;
-  const int status = RunCli(static_cast<int>(arguments.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
-}
+ExportRun Cli(std::vector<std::string> arguments) { return testing_support::RunCliInProcess(std::move(arguments)); }
 
-class ScratchDir {
+class ScratchDir : public testing_support::ScratchDir {
  public:
-  ScratchDir() {
-    std::string name = (fs::temp_directory_path() / "firxover-cli-XXXXXX").string();
-    path_ = ::mkdtemp(name.data());
-  }
-  ~ScratchDir() { fs::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  size_t Count() const { return static_cast<size_t>(std::distance(fs::directory_iterator(path_), {})); }
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
+  ScratchDir() : testing_support::ScratchDir("firxover-cli") {}
 };
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "tests/support/CliInProcess.h"
 
 namespace {
 
@@ -24,13 +25,9 @@ struct GoldenCase {
 };
 
 json RunJson(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "firxover-cli");
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  std::ostringstream out, err;
-  EXPECT_EQ(RunCli(static_cast<int>(arguments.size()), argv.data(), out, err), 0) << err.str();
-  return json::parse(out.str());
+  const testing_support::CliRun run = testing_support::RunCliInProcess(std::move(arguments));
+  EXPECT_EQ(run.status, 0) << run.err;
+  return json::parse(run.out);
 }
 
 json ReadGolden(const std::string& name) {

@@ -6,24 +6,15 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "tests/support/CliInProcess.h"
 
 namespace {
 
-struct ReportRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using ReportRun = testing_support::CliRun;
 
 ReportRun RunReport(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), {"firxover-cli", "report"});
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = RunCli(static_cast<int>(arguments.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
+  arguments.insert(arguments.begin(), "report");
+  return testing_support::RunCliInProcess(std::move(arguments));
 }
 
 TEST(CliReport, PlainTextOfTheDefaults) {

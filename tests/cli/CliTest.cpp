@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/Cli.h"
+#include "tests/support/CliInProcess.h"
 #include "cli/Json.h"
 #include "cli/Options.h"
 #include "numerics/Errors.h"
@@ -15,22 +16,9 @@
 
 namespace {
 
-struct CliRun {
-  int status;
-  std::string out;
-  std::string err;
-};
+using testing_support::CliRun;
 
-CliRun RunTool(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "firxover-cli");
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  std::ostringstream out;
-  std::ostringstream err;
-  const int status = RunCli(static_cast<int>(arguments.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
-}
+CliRun RunTool(std::vector<std::string> arguments) { return testing_support::RunCliInProcess(std::move(arguments)); }
 
 // The numbers of the JSON array that follows "name":[ in text, read back with strtod.
 std::vector<double> JsonArray(const std::string& text, const std::string& name) {

@@ -22,6 +22,7 @@
 #include "pipeline/MemoryFields.h"
 #include "pipeline/WindowHandlers.h"
 #include "tests/numerics/ErrorText.h"
+#include "tests/support/Scratch.h"
 
 namespace fs = std::filesystem;
 
@@ -43,23 +44,9 @@ std::unique_ptr<Design> Calculate(int sliderPosition) {
   return design;
 }
 
-class TempDir {
+class TempDir : public testing_support::ScratchDir {
  public:
-  TempDir() {
-    std::string name = (fs::temp_directory_path() / "firxover-export-XXXXXX").string();
-    path_ = ::mkdtemp(name.data());
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& Path() const { return path_; }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(path_)) names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
- private:
-  fs::path path_;
+  TempDir() : testing_support::ScratchDir("firxover-export") {}
 };
 
 std::string ReadAll(const fs::path& file) {

@@ -20,22 +20,15 @@
 #include "export/StagedFiles.h"
 #include "tests/export/SyscallFaults.h"
 #include "tests/numerics/ErrorText.h"
+#include "tests/support/Scratch.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-class TempDir {
+class TempDir : public testing_support::ScratchDir {
  public:
-  TempDir() {
-    std::string name = (fs::temp_directory_path() / "firxover-staged-XXXXXX").string();
-    path_ = ::mkdtemp(name.data());
-  }
-  ~TempDir() { fs::remove_all(path_); }
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
+  TempDir() : testing_support::ScratchDir("firxover-staged") {}
 };
 
 std::string ReadAll(const fs::path& file) {

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/Scratch.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -39,18 +41,9 @@ SnapshotRun Snapshot(const std::vector<std::string>& arguments) {
   return run;
 }
 
-class ScratchDir {
+class ScratchDir : public testing_support::ScratchDir {
  public:
-  ScratchDir() {
-    std::string name = (fs::temp_directory_path() / "firxover-snapshot-XXXXXX").string();
-    path_ = ::mkdtemp(name.data());
-  }
-  ~ScratchDir() { fs::remove_all(path_); }
-  std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-  const fs::path& Path() const { return path_; }
-
- private:
-  fs::path path_;
+  ScratchDir() : testing_support::ScratchDir("firxover-snapshot") {}
 };
 
 const std::string Usage =
