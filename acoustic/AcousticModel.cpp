@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "acoustic/DriverResponse.h"
+#include "acoustic/DriverSetup.h"
 #include "acoustic/FilterResponse.h"
 #include "numerics/CoreTypes.h"
 #include "numerics/Errors.h"
@@ -31,10 +32,10 @@ void CheckDriverSettings(const DriverSet& drivers) {
   for (Way way : AllWays) {
     const DriverSettings& settings = drivers[static_cast<int>(way)];
     const std::string who = std::string("The ") + WayName(way) + " driver's ";
-    if (!(std::fabs(settings.DelayMs) <= MaxDriverDelayMs))
+    if (!IsDriverDelay(settings.DelayMs))
       throw UserError(who + "delay " + FormatGeneral(settings.DelayMs) + " ms is outside -" +
                       FormatGeneral(MaxDriverDelayMs) + " .. " + FormatGeneral(MaxDriverDelayMs) + " ms");
-    if (!(std::fabs(settings.TrimDb) <= MaxDriverTrimDb))
+    if (!IsDriverTrim(settings.TrimDb))
       throw UserError(who + "trim " + FormatGeneral(settings.TrimDb) + " dB is outside -" +
                       FormatGeneral(MaxDriverTrimDb) + " .. " + FormatGeneral(MaxDriverTrimDb) + " dB");
   }

@@ -20,11 +20,14 @@ std::string Fixed(double value, int decimals) {
 
 }  // namespace
 
+StatisticsRange SumStatisticsRange(double midLowHz, double midHighHz) { return {midLowHz / 2.0, midHighHz * 2.0}; }
+
 std::optional<AcousticStatistics> SumStatistics(const AcousticResponse& response, double midLowHz,
                                                 double midHighHz) {
   AcousticStatistics statistics;
-  statistics.FromHz = midLowHz / 2.0;
-  statistics.ToHz = midHighHz * 2.0;
+  const StatisticsRange range = SumStatisticsRange(midLowHz, midHighHz);
+  statistics.FromHz = range.FromHz;
+  statistics.ToHz = range.ToHz;
   std::vector<size_t> inside;
   for (size_t i = 0; i < response.FrequencyHz.size(); ++i)
     if (response.FrequencyHz[i] >= statistics.FromHz && response.FrequencyHz[i] <= statistics.ToHz)
@@ -49,7 +52,8 @@ std::optional<AcousticStatistics> SumStatistics(const AcousticResponse& response
 }
 
 std::string StatisticsText(const std::optional<AcousticStatistics>& statistics, double midLowHz, double midHighHz) {
-  const std::string range = FormatGeneral(midLowHz / 2.0) + " to " + FormatGeneral(midHighHz * 2.0) + " Hz";
+  const StatisticsRange bounds = SumStatisticsRange(midLowHz, midHighHz);
+  const std::string range = FormatGeneral(bounds.FromHz) + " to " + FormatGeneral(bounds.ToHz) + " Hz";
   if (!statistics) return "Acoustic sum from " + range + ": no output frequency in this range\n";
   const AcousticStatistics& s = *statistics;
   return "Acoustic sum from " + range + " (" + std::to_string(s.PointCount) + " points): mean " + Fixed(s.MeanDb, 2) +

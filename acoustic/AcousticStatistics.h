@@ -24,6 +24,14 @@ struct AcousticStatistics {
 
 constexpr double StatisticsFloorDb = -300.0;
 
+// The range the statistics cover for the mid band from midLowHz to midHighHz: half the lower edge to
+// twice the upper edge.
+struct StatisticsRange {
+  double FromHz = 0.0;
+  double ToHz = 0.0;
+};
+StatisticsRange SumStatisticsRange(double midLowHz, double midHighHz);
+
 // The statistics of response.Sum for the mid band from midLowHz to midHighHz; nothing when no output
 // frequency lies in the range.
 std::optional<AcousticStatistics> SumStatistics(const AcousticResponse& response, double midLowHz,
@@ -31,5 +39,5 @@ std::optional<AcousticStatistics> SumStatistics(const AcousticResponse& response
 
 // The report's lines for the statistics, or the line saying that the range holds no output frequency:
 //   "Acoustic sum from 150 to 4000 Hz (163 points): mean 0.12 dB, largest deviation 1.35 dB"
-//   "  peak +1.23 dB at 2378.41 Hz, dip -1.35 dB at 307.54 Hz"
+//   "  peak 1.23 dB at 2378.4 Hz, dip -1.35 dB at 307.5 Hz"
 std::string StatisticsText(const std::optional<AcousticStatistics>& statistics, double midLowHz, double midHighHz);

@@ -5,10 +5,12 @@
 #include <string>
 #include <system_error>
 
+#include "analysis/AcousticReport.h"
 #include "analysis/Report.h"
 #include "analysis/ReportInputs.h"
 #include "analysis/ReportJson.h"
 #include "analysis/ReportText.h"
+#include "cli/CliAcoustic.h"
 #include "cli/CliDesignFile.h"
 #include "cli/CliExport.h"
 #include "cli/DescriptorOutput.h"
@@ -82,7 +84,8 @@ std::vector<std::filesystem::path> OutputFiles(const CliRequest& request) {
   if (request.exportDirectory) {
     files = ExportFileNames(*request.exportDirectory, request.exportPrefix, request.exportFormat);
   }
-  for (const auto& file : {request.curvesFile, request.pngFile, request.labelledPngFile, request.saveFile}) {
+  for (const auto& file :
+       {request.curvesFile, request.pngFile, request.labelledPngFile, request.acousticCsvFile, request.saveFile}) {
     if (file) files.emplace_back(*file);
   }
   return files;
@@ -133,6 +136,20 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
   DesignState state;
   const bool report = request.command == CliCommand::Report;
   const bool design = request.command == CliCommand::Design || report;
+  // The drivers' measurements are read before anything is computed or written: a file that cannot
+  // be used stops the command.
+  std::optional<DriverSet> drivers;
+  if (design) {
+    if (const std::optional<DriverSetups> setups = RequestedDrivers(request, loaded)) {
+      try {
+        drivers = LoadDrivers(*setups);
+      } catch (const UserError& error) {
+        err << ToValidUtf8(error.Text()) << "\n";
+        return ExitCommandFailed;
+      }
+      if (HasDriverOption(request) || loaded.drivers) loaded.drivers = *setups;
+    }
+  }
   std::optional<CalcRecord> calc;
   bool completed = false;
   if (design) {
@@ -157,6 +174,12 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
     });
     fields.EndLine();
   }
+  std::optional<AcousticResponse> acoustic;
+  if (calc && drivers && !RunReported(fields, [&] {
+        acoustic = RunAcoustic(request, *drivers, ReportInputFor(state, *calc), err);
+      })) {
+    failed = true;
+  }
   // The fields as the command left them, tap counts made odd included, even when it ended with
   // a message: the design as it stands can be opened and corrected.
   if (request.saveFile && !RunReported(fields, [&] {
@@ -171,8 +194,17 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
     if (calc) {
       // A failed export before it stays a failure.
       failed = !RunReported(fields, [&] {
-        const DesignReport measured = ComputeReport(ReportInputFor(state, *calc));
-        text = request.json ? ReportJson(measured).dump(2) + "\n" : ReportText(measured);
+        const ReportInput input = ReportInputFor(state, *calc);
+        const DesignReport measured = ComputeReport(input);
+        std::optional<AcousticReport> section;
+        if (acoustic) section = AcousticReportFor(input, *drivers, *acoustic);
+        if (request.json) {
+          nlohmann::ordered_json json = ReportJson(measured);
+          if (section) json["acoustic"] = AcousticReportJson(*section);
+          text = json.dump(2) + "\n";
+        } else {
+          text = ReportText(measured) + (section ? AcousticReportText(*section) : "");
+        }
       }) || failed;
     }
     out << text;

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "cli/CliAcousticOptions.h"
 #include "numerics/Errors.h"
 #include "numerics/TextConvert.h"
 
@@ -101,11 +102,13 @@ std::string OptionLines(std::string_view command) {
     line("--png FILE", "write the graph picture Image1 (681 x 337) as PNG");
     line("--png-labelled FILE", "write the graph with its axis labels (788 x 599) as PNG");
     line("--progress", "show the progress of the Calc and of the export as lines on stderr");
+    text += DriverOptionLines();
   } else if (command == "report") {
     fieldLines(DesignOptions);
     line("--adjust, --no-adjust", "\"adjust coefficient\", CheckBox3 (ticked)");
     line(std::string(ShelfCutOption) + " N", "shelving cut in dB, 0 .. 6 (0)");
     line("--progress", "show the Calc's progress as a line on stderr");
+    text += DriverOptionLines();
     line("--load FILE", "take the fields from the design file FILE first; the other options override them");
     line("--save FILE", "write the fields as they stand after the command to the design file FILE");
     line("--json", "print the report as one JSON object");
@@ -124,7 +127,9 @@ std::string OptionLines(std::string_view command) {
 std::string UsageSummary() {
   return "Usage: firxover-cli design [--load FILE] [options] [--json] [--export DIR [--format F] [--prefix NAME]]\n"
          "                          [--curves FILE] [--png FILE] [--png-labelled FILE] [--save FILE]\n"
-         "       firxover-cli report [--load FILE] [design options] [--json] [--save FILE]\n"
+         "                          [driver options] [--acoustic-csv FILE]\n"
+         "       firxover-cli report [--load FILE] [design options] [driver options] [--acoustic-csv FILE]\n"
+         "                          [--json] [--save FILE]\n"
          "       firxover-cli estimate [--load FILE] [--pass HZ] [--stop HZ] [--attenuation DB] [--json]\n"
          "                            [--save FILE]\n"
          "       firxover-cli --help | --version\n";
@@ -186,7 +191,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     const bool inlineValue = equals != std::string_view::npos;
 
     const bool isFlag = name == "--json" || name == "--help" || name == "--version" ||
-                        (designs && (name == "--adjust" || name == "--no-adjust" || name == "--progress"));
+                        (designs && (name == "--adjust" || name == "--no-adjust" || name == "--progress" ||
+                                     IsDriverFlag(name)));
     if (isFlag) {
       if (inlineValue) return fail("option " + std::string(name) + " takes no value");
       if (name == "--json") request.json = true;
@@ -195,6 +201,7 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
       if (name == "--adjust") request.adjustChecked = true;
       if (name == "--no-adjust") request.adjustChecked = false;
       if (name == "--progress") request.progress = true;
+      SetDriverFlag(request, name);
       if (name == "--help" || name == "--version") return parsed;
       continue;
     }
@@ -203,7 +210,8 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     const bool isShelfCut = designs && name == ShelfCutOption;
     const bool isExport = request.command == CliCommand::Design && IsExportOption(name);
     const bool isDesignFile = IsDesignFileOption(name);
-    if (option == nullptr && !isShelfCut && !isExport && !isDesignFile) {
+    const bool isDriver = designs && IsDriverValueOption(name);
+    if (option == nullptr && !isShelfCut && !isExport && !isDesignFile && !isDriver) {
       return fail("unknown option '" + std::string(name) + "' for " + std::string(word));
     }
     std::string value;
@@ -222,6 +230,10 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     if (isDesignFile) {
       if (value.empty()) return fail("option " + std::string(name) + " needs a file name");
       (name == "--load" ? request.loadFile : request.saveFile) = value;
+      continue;
+    }
+    if (isDriver) {
+      if (const std::string problem = SetDriverOption(request, name, value); !problem.empty()) return fail(problem);
       continue;
     }
     if (isExport) {

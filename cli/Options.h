@@ -1,14 +1,24 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "acoustic/AcousticModel.h"
 #include "export/Export.h"
 #include "pipeline/Fields.h"
 
 enum class CliCommand { Design, Report, Estimate, Help, Version };
+
+// The driver options of one way (cli/CliAcousticOptions.h); each given one overrides the design file.
+struct CliDriverOptions {
+  std::optional<std::string> file;
+  std::optional<double> delayMs;
+  std::optional<Polarity> sign;
+  std::optional<double> trimDb;
+};
 
 // One command line, read but not yet run. Field values are kept as the texts the user typed, so
 // that the commands parse them exactly as they parse the window's fields.
@@ -26,6 +36,9 @@ struct CliRequest {
   std::optional<std::string> curvesFile;            // --curves: the response curves as CSV
   std::optional<std::string> pngFile;               // --png: Image1
   std::optional<std::string> labelledPngFile;       // --png-labelled: the graph with its axis labels
+  // The drivers behind the ways and the acoustic CSV (design and report).
+  std::array<CliDriverOptions, WayCount> drivers;
+  std::optional<std::string> acousticCsvFile;  // --acoustic-csv
   // Design files (design and estimate): --load is read before every other option is applied,
   // wherever it stands; --save writes the fields as they stand after the command.
   std::optional<std::string> loadFile;

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <system_error>
 
+#include "designfile/DriversJson.h"
 #include "numerics/Errors.h"
 #include "numerics/TextConvert.h"
 
@@ -192,7 +193,7 @@ Json ParseJson(std::string_view bytes) {
   }
 }
 
-DesignSettings FromDocument(const Json& document) {
+DesignSettings FromDocument(const Json& document, const std::filesystem::path& directory) {
   if (!document.is_object()) throw BadDesign{"it is not a firxover design (not a JSON object)"};
   const auto format = document.find("format");
   if (format == document.end() || !format->is_string() || format->get<std::string>() != DesignFormatName) {
@@ -231,8 +232,11 @@ DesignSettings FromDocument(const Json& document) {
   settings.logFrequency = Boolean(document, "logFrequency", settings.logFrequency);
   settings.logLevel = Boolean(document, "logLevel", settings.logLevel);
   if (const auto drivers = document.find("drivers"); drivers != document.end()) {
-    if (!drivers->is_object()) throw BadDesign{"\"drivers\" must be an object"};
-    settings.drivers = *drivers;
+    try {
+      settings.drivers = DriversFromJson(*drivers, directory);
+    } catch (const UserError& error) {
+      throw BadDesign{error.Text()};
+    }
   }
   return settings;
 }
@@ -270,7 +274,7 @@ std::string CannotOpenDesignMessage(const std::string& fileName, const std::stri
   return "Cannot open design file '" + fileName + "': " + reason;
 }
 
-std::string FormatDesignFile(const DesignSettings& settings) {
+std::string FormatDesignFile(const DesignSettings& settings, const std::filesystem::path& directory) {
   Json fields = Json::object();
   for (const FieldKey& entry : FieldKeys) {
     const std::string& text = settings.Text(entry.field);
@@ -285,7 +289,7 @@ std::string FormatDesignFile(const DesignSettings& settings) {
   document["shelfCutDb"] = settings.shelfCutDb;
   document["logFrequency"] = settings.logFrequency;
   document["logLevel"] = settings.logLevel;
-  if (settings.drivers) document["drivers"] = *settings.drivers;
+  if (settings.drivers) document["drivers"] = DriversToJson(*settings.drivers, directory);
   return document.dump(2) + "\n";
 }
 
@@ -294,7 +298,7 @@ DesignSettings ParseDesignFile(std::string_view bytes, const std::string& fileNa
     if (bytes.empty()) throw BadDesign{"the file is empty"};
     CheckText(bytes);
     CheckDepth(bytes);
-    return FromDocument(ParseJson(bytes));
+    return FromDocument(ParseJson(bytes), std::filesystem::path(fileName).parent_path());
   } catch (const BadDesign& bad) {
     throw UserError(CannotOpenDesignMessage(fileName, bad.reason));
   }

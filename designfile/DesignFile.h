@@ -9,6 +9,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "acoustic/DriverSetup.h"
 #include "numerics/CoreTypes.h"
 #include "pipeline/Fields.h"
 
@@ -39,12 +40,9 @@ struct DesignSettings {
   bool logFrequency = true;                   // CheckBox1, logarithmic frequency axis
   bool logLevel = true;                       // CheckBox2, logarithmic (dB) amplitude axis
   int rateHz = SampleRate;                    // MinSampleRate .. MaxSampleRate
-  // Settings of the drivers behind each band, kept as read and written back unchanged; absent when
-  // the file has none. Always a JSON object. Expected shape (each band and each key optional):
-  //   {"low": {"file": "woofer.frd", "delayMs": 0.0, "inverted": false, "trimDb": 0.0},
-  //    "mid": {...}, "high": {...}}
-  // with "file" relative to the design file's directory.
-  std::optional<nlohmann::ordered_json> drivers;
+  // The drivers behind the three ways (designfile/DriversJson.h), their files as paths the process
+  // can open; absent when the file has none.
+  std::optional<DriverSetups> drivers;
 
   std::string& Text(Field field) { return texts[static_cast<size_t>(field)]; }
   const std::string& Text(Field field) const { return texts[static_cast<size_t>(field)]; }
@@ -55,12 +53,12 @@ struct DesignSettings {
 // The key of a field inside "fields" ("lowTaps" for Edit1, "shelfF1Hz" for EditShelbL, ...).
 std::string_view DesignFileKey(Field field);
 
-// The document for `settings`: UTF-8 JSON, two-space indented, keys in a fixed order, ending with a
-// newline. A text that is not well-formed UTF-8 cannot be a JSON string; it is written as
+// The document for `settings` saved in `directory` (driver files are kept relative to it; empty: as they
+// stand): UTF-8 JSON, two-space indented, keys in a fixed order, ending with a newline. A text that is not well-formed UTF-8 cannot be a JSON string; it is written as
 // {"hex": "<its bytes as pairs of lowercase hex digits>"} so that every byte comes back.
-std::string FormatDesignFile(const DesignSettings& settings);
+std::string FormatDesignFile(const DesignSettings& settings, const std::filesystem::path& directory = {});
 
-// Reads a document. Unknown keys are ignored and missing keys keep the start state's values; a
+// Reads a document; driver files are resolved against the directory of `fileName`. Unknown keys are ignored and missing keys keep the start state's values; a
 // number in place of a field's text reads as its shortest decimal text (0.1 -> "0.1", 1e3 ->
 // "1000"). Anything else raises UserError "Cannot open design file '<fileName>': <reason>" with
 // the first problem found (binary data, not UTF-8, not JSON, not a design, a newer version, a key

@@ -5,7 +5,8 @@
 #include "export/StagedFiles.h"
 
 void SaveDesignFile(const std::filesystem::path& path, const DesignSettings& settings) {
-  const std::string document = FormatDesignFile(settings);
+  // Driver files are kept relative to the design file's directory.
+  const std::string document = FormatDesignFile(settings, path.has_parent_path() ? path.parent_path() : ".");
   StagedFiles files;
   files.Stage(path, [&](StagedOutput& output) { output.Write(document); });
   files.Commit();

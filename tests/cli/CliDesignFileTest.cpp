@@ -128,7 +128,8 @@ TEST_F(CliDesignFile, SaveWritesTheFieldsAfterTheCommand) {
   DesignSettings expected;
   expected.logFrequency = false;
   expected.Text(Field::Edit6) = "abc";
-  expected.drivers = nlohmann::ordered_json::parse(R"({"low": {"file": "w.frd"}})");
+  expected.drivers = DriverSetups{};
+  (*expected.drivers)[0].File = "w.frd";
   EXPECT_EQ(Contents(copy), FormatDesignFile(expected));
 }
 

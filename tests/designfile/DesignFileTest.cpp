@@ -10,6 +10,7 @@
 #include <string>
 
 #include "designfile/DesignFile.h"
+#include "designfile/DriversJson.h"
 #include "numerics/Errors.h"
 #include "numerics/TextConvert.h"
 #include "tests/numerics/ErrorText.h"
@@ -240,6 +241,14 @@ TEST(DesignFileTest, WrongTypesAndValuesNameTheKey) {
       {R"("fields": {"passHz": {"hex": "zz"}})", R"("fields"."passHz" has a "hex" text that is not pairs of hex digits)"},
       {R"("drivers": [])", R"("drivers" must be an object)"},
       {R"("drivers": null)", R"("drivers" must be an object)"},
+      {R"("drivers": {"low": 1})", R"("drivers"."low" must be an object)"},
+      {R"("drivers": {"mid": {"file": 3}})", R"("drivers"."mid"."file" must be a file name)"},
+      {R"("drivers": {"mid": {"file": ""}})", R"("drivers"."mid"."file" must be a file name)"},
+      {R"("drivers": {"high": {"delayMs": 1000.5}})", R"("drivers"."high"."delayMs" must be a number of ms from -1000 to 1000)"},
+      {R"("drivers": {"high": {"delayMs": "1"}})", R"("drivers"."high"."delayMs" must be a number of ms from -1000 to 1000)"},
+      {R"("drivers": {"low": {"trimDb": -100.01}})", R"("drivers"."low"."trimDb" must be a number of dB from -100 to 100)"},
+      {R"("drivers": {"low": {"trimDb": 1e400}})", R"(it is not JSON (a number too large for a double))"},
+      {R"("drivers": {"low": {"inverted": 1}})", R"("drivers"."low"."inverted" must be true or false)"},
   };
   for (const auto& [members, reason] : cases) EXPECT_EQ(Refusal(Design(members)), reason) << members;
 }
@@ -310,23 +319,61 @@ TEST(DesignFileTest, NestingIsLimited) {
   const std::string brackets = "\\\"" + std::string(100, '[');
   EXPECT_EQ(Parse(Design(R"("fields": {"lowTaps": ")" + brackets + "\"}")).Text(Field::Edit1),
             "\"" + std::string(100, '['));
-  // Driver settings reaching the limit exactly are kept: the document, "drivers", then 62 arrays.
+  // Driver settings reaching the limit exactly are read (the unknown key ignored): the document,
+  // "drivers", then 62 arrays.
   const auto drivers = [&](int arrays) { return Design(R"("drivers": {"a": )" + nested(arrays) + "}"); };
-  EXPECT_EQ(Parse(drivers(MaxDesignFileDepth - 2)).drivers->dump(), R"({"a":)" + nested(62) + "}");
+  EXPECT_EQ(Parse(drivers(MaxDesignFileDepth - 2)).drivers, DriverSetups{});
   EXPECT_EQ(Refusal(drivers(MaxDesignFileDepth - 1)), "its JSON is nested deeper than 64 levels");
 }
 
-TEST(DesignFileTest, DriverSettingsAreKeptAsWritten) {
+TEST(DesignFileTest, DriverSettingsReadAndWritten) {
   const std::string document = Design(
-      R"("drivers": {"mid": {"file": "mid dome.frd", "delayMs": 0.125, "inverted": true}, "low": {"trimDb": -1.5}})");
-  const DesignSettings read = Parse(document);
+      R"("drivers": {"mid": {"file": "mid dome.frd", "delayMs": 0.125, "inverted": true, "x": 1},
+                     "low": {"trimDb": -1.5}, "side": {"file": 2}})");
+  const DesignSettings read = ParseDesignFile(document, "designs/two way.firxover.json");
   ASSERT_TRUE(read.drivers.has_value());
-  EXPECT_EQ(read.drivers->dump(), R"({"mid":{"file":"mid dome.frd","delayMs":0.125,"inverted":true},"low":{"trimDb":-1.5}})");
-  const std::string written = FormatDesignFile(read);
-  EXPECT_NE(written.find("\"logLevel\": true,\n  \"drivers\": {\n    \"mid\": {"), std::string::npos) << written;
-  EXPECT_EQ(Parse(written), read);
+  DriverSetups expected;
+  expected[0].TrimDb = -1.5;
+  expected[1] = DriverSetup{"designs/mid dome.frd", 0.125, Polarity::Inverted, 0.0};
+  EXPECT_EQ(*read.drivers, expected);
+  // Written back beside the same directory: every way, every key, the file relative again.
+  const std::string written = FormatDesignFile(read, "designs");
+  EXPECT_NE(written.find(R"("logLevel": true,
+  "drivers": {
+    "low": {
+      "delayMs": 0.0,
+      "inverted": false,
+      "trimDb": -1.5
+    },
+    "mid": {
+      "file": "mid dome.frd",
+      "delayMs": 0.125,
+      "inverted": true,
+      "trimDb": 0.0
+    },
+    "high": {
+      "delayMs": 0.0,)"),
+            std::string::npos)
+      << written;
+  EXPECT_EQ(ParseDesignFile(written, "designs/copy.json"), read);
   EXPECT_FALSE(Parse(Design("")).drivers.has_value());
   EXPECT_EQ(FormatDesignFile(Parse(Design(""))).find("drivers"), std::string::npos);
+}
+
+TEST(DesignFileTest, DriverPathsRelativeToTheDesign) {
+  // Stored relative to the design's directory, resolved against it when read.
+  EXPECT_EQ(StoredDriverPath("/data/speaker/drivers/w.frd", "/data/speaker/designs"), "../drivers/w.frd");
+  EXPECT_EQ(StoredDriverPath("/data/speaker/w.frd", "/data/speaker/"), "w.frd");
+  EXPECT_EQ(StoredDriverPath("/data/./speaker/../w.frd", "/data/speaker"), "../w.frd");
+  EXPECT_EQ(ResolvedDriverPath("../drivers/w.frd", "/data/speaker/designs"), "/data/speaker/drivers/w.frd");
+  EXPECT_EQ(ResolvedDriverPath("/abs/w.frd", "/data"), "/abs/w.frd");
+  // Without a directory paths stand as they are, only tidied.
+  EXPECT_EQ(StoredDriverPath("a/../b/w.frd", ""), "b/w.frd");
+  EXPECT_EQ(ResolvedDriverPath("b/./w.frd", ""), "b/w.frd");
+  // A relative file and a relative directory meet through the current directory.
+  EXPECT_EQ(StoredDriverPath("drivers/w.frd", "designs"), "../drivers/w.frd");
+  for (const std::string file : {"/x/y/z.frd", "/x/z.frd", "/z.frd", "/x/y/q/r/z.frd"})
+    EXPECT_EQ(ResolvedDriverPath(StoredDriverPath(file, "/x/y"), "/x/y"), file) << file;
 }
 
 // Files on disk: the size limit, what is not a regular file, and the system's reasons.

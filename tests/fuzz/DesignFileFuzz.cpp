@@ -27,7 +27,10 @@ std::string RunDesignFileInput(const uint8_t* data, size_t size) {
   }
   if (settings.shelfCutDb < 0 || settings.shelfCutDb > 6) return "cut out of range";
   if (!IsSampleRate(settings.rateHz)) return "rate out of range";
-  if (settings.drivers && !settings.drivers->is_object()) return "driver settings that are not an object";
+  if (settings.drivers) {
+    for (const DriverSetup& setup : *settings.drivers)
+      if (!IsDriverDelay(setup.DelayMs) || !IsDriverTrim(setup.TrimDb)) return "driver settings beyond their limits";
+  }
   const std::string document = FormatDesignFile(settings);
   if (!IsValidUtf8(document)) return "a written document that is not UTF-8";
   try {
