@@ -1,12 +1,10 @@
 // firxover-cli with driver measurements: the options, the acoustic CSV, the report's acoustic
 // section, refusals, and the drivers kept in design files.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
@@ -15,26 +13,16 @@
 #include "cli/Cli.h"
 #include "cli/Options.h"
 #include "designfile/DesignFile.h"
+#include "tests/support/CliInProcess.h"
+#include "tests/support/Scratch.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct CliResult {
-  int status;
-  std::string out;
-  std::string err;
-};
+using CliResult = testing_support::CliRun;
 
-CliResult Cli(std::vector<std::string> arguments) {
-  arguments.insert(arguments.begin(), "firxover-cli");
-  std::vector<char*> argv;
-  for (std::string& argument : arguments) argv.push_back(argument.data());
-  argv.push_back(nullptr);
-  std::ostringstream out, err;
-  const int status = RunCli(static_cast<int>(arguments.size()), argv.data(), out, err);
-  return {status, out.str(), err.str()};
-}
+CliResult Cli(std::vector<std::string> arguments) { return testing_support::RunCliInProcess(std::move(arguments)); }
 
 std::vector<std::vector<double>> CsvRows(const std::string& text) {
   std::vector<std::vector<double>> rows;
@@ -59,31 +47,17 @@ double Wrapped(double degrees) {
 
 class CliAcoustic : public testing::Test {
  protected:
-  void SetUp() override {
-    std::string name = (fs::temp_directory_path() / "firxover-cli-acoustic-XXXXXX").string();
-    directory_ = ::mkdtemp(name.data());
-  }
-  void TearDown() override { fs::remove_all(directory_); }
-
-  std::string Path(const std::string& name) const { return (directory_ / name).string(); }
+  std::string Path(const std::string& name) const { return scratch_ / name; }
   std::string Write(const std::string& name, const std::string& bytes) const {
     fs::create_directories(fs::path(Path(name)).parent_path());
     std::ofstream(Path(name), std::ios::binary) << bytes;
     return Path(name);
   }
-  static std::string Contents(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
-  }
-  std::vector<std::string> Names() const {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(directory_))
-      names.push_back(fs::relative(entry.path(), directory_).string());
-    std::sort(names.begin(), names.end());
-    return names;
-  }
+  static std::string Contents(const std::string& path) { return testing_support::ReadBytes(path); }
+  std::vector<std::string> Names() const { return scratch_.Names(); }
 
-  fs::path directory_;
+  testing_support::ScratchDir scratch_{"firxover-cli-acoustic"};
+  const fs::path& directory_ = scratch_.Path();
 };
 
 TEST_F(CliAcoustic, IdealDriversOfTheAdjustedBandsSumFlat) {
