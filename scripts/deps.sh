@@ -17,7 +17,7 @@ ensure_packages() {
 # What building and testing the tool needs.
 BUILD_PACKAGES=(cmake g++ make pkg-config qt6-base-dev libgl-dev libgtest-dev libbenchmark-dev
                 fonts-ipafont-gothic libsndfile1-dev libfftw3-dev qt6-svg-dev brutefir sox
-                nlohmann-json3-dev)
+                nlohmann-json3-dev qt6-charts-dev libqt6opengl6-dev)
 
 # What ./check --sanitize needs beyond that: clang and its libFuzzer runtime.
 SANITIZE_PACKAGES=(clang libclang-rt-14-dev)

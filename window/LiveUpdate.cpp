@@ -17,14 +17,14 @@ namespace {
 
 constexpr int DefaultPauseMs = 300;
 
+}  // namespace
+
 QMenu* ViewMenuOf(TForm1& form) {
   if (auto* menu = form.menuBar()->findChild<QMenu*>(QStringLiteral("ViewMenu"))) return menu;
   QMenu* menu = form.menuBar()->addMenu(QStringLiteral("View"));
   menu->setObjectName(QStringLiteral("ViewMenu"));
   return menu;
 }
-
-}  // namespace
 
 LiveUpdate::LiveUpdate(TForm1& form, QMenu* viewMenu) : QObject(&form), form_(form) {
   setObjectName(QStringLiteral("LiveUpdate"));

@@ -36,5 +36,8 @@ class LiveUpdate : public QObject {
   int calcsStarted_ = 0;
 };
 
+// The form's "View" menu, made on first use.
+QMenu* ViewMenuOf(TForm1& form);
+
 // The window's live update, made with its View menu.
 LiveUpdate* LiveUpdateOf(TForm1& form);

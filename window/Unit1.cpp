@@ -22,6 +22,7 @@
 #include "numerics/Errors.h"
 #include "pipeline/Commands.h"
 #include "pipeline/WindowHandlers.h"
+#include "window/AnalysisWindow.h"
 #include "window/CommandGuard.h"
 #include "window/Appearance.h"
 #include "window/Controls.h"
@@ -249,6 +250,7 @@ TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state
   guard_ = new CommandGuard(*this);
   BuildFileMenu(*this);
   LiveUpdateOf(*this);
+  analysis_ = MakeAnalysisWindow(*this);
   // The layout's minimum size is settled before there is a platform window to tell about it.
   layout()->activate();
   resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());

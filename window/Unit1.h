@@ -26,6 +26,7 @@ class QSlider;
 class LabelLayerCanvas;
 class QtImageCanvas;
 class CommandGuard;
+class AnalysisWindow;
 
 // The picture control of the graph: shows its QImage again on every repaint, nothing before the
 // first drawing.
@@ -76,6 +77,8 @@ class TForm1 : public QMainWindow, public FieldAccess {
   // The last Calc that completed, for the export: empty before the first one and after a Calc that
   // did not complete.
   const std::optional<CalcRecord>& LastCalc() const { return lastCalc_; }
+  // The analysis window ("View > Analysis…"), told of every completed Calc.
+  AnalysisWindow* Analysis() const { return analysis_; }
 
   // Event handlers.
   void FormCreate();
@@ -224,6 +227,7 @@ class TForm1 : public QMainWindow, public FieldAccess {
   bool recolouring_ = false;
   std::optional<CalcRecord> lastCalc_;
   CommandGuard* guard_ = nullptr;
+  AnalysisWindow* analysis_ = nullptr;
   Pending pending_;
 };
 
