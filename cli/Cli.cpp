@@ -45,7 +45,6 @@ class ProgressFields : public MemoryFields {
   }
 
   void ReportProgress(double fraction) override {
-    MemoryFields::ReportProgress(fraction);
     if (err_ == nullptr) return;
     const int percent = static_cast<int>(fraction * 100);
     if (percent == shownPercent_) return;

@@ -29,13 +29,11 @@ std::unique_ptr<QGuiApplication> EnsureGuiApplication() {
 // Draws the graph as the window shows it and saves the pictures the request names.
 void DrawPictures(const CliRequest& request, const MemoryFields& fields, const DesignState& state, GraphView view) {
   const std::unique_ptr<QGuiApplication> application = EnsureGuiApplication();
-  const GraphCurves curves{state.LowMag, state.MidMag, state.HighMag, state.SumMag,
-                           state.LowDb,  state.MidDb,  state.HighDb,  state.SumDb};
   // The markers at the mid band's edges, as the window draws them.
   view.LowMarkerText = fields.Text(Field::Edit5);
   view.HighMarkerText = fields.Text(Field::Edit4);
   const GraphPictures pictures =
-      RenderGraphPictures(curves, view, GraphLabelFont(), QGuiApplication::palette().color(QPalette::Window));
+      RenderGraphPictures(CurvesOf(state), view, GraphLabelFont(), QGuiApplication::palette().color(QPalette::Window));
   if (request.pngFile) {
     CreateParentDirectory(*request.pngFile);
     SavePng(pictures.Image1, *request.pngFile);

@@ -11,14 +11,8 @@
 // U+FFFD, so that a field text typed in another encoding cannot corrupt the output.
 std::string ToValidUtf8(std::string_view bytes);
 
-// A double as the shortest decimal that reads back to the same value; null for a value that is not
-// finite, which JSON cannot hold.
-std::string JsonNumber(double value);
-
-// A JSON string literal of the (UTF-8 repaired) text.
-std::string JsonString(std::string_view text);
-
 // One object: "fields" (every field's text by control name), "labels" (the five result captions),
 // "state" (the lengths, CMax, the nine arrays and the eight curves at points 1 .. 950) and "freq"
-// (the 950 grid frequencies in Hz).
+// (the 950 grid frequencies in Hz). Each top-level member, and each member of "state", starts a line;
+// numbers are the shortest decimals that read back to the same doubles, null where not finite.
 void WriteJson(std::ostream& out, const MemoryFields& fields, const DesignState& state);

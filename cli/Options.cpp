@@ -68,7 +68,7 @@ std::string SetExportOption(CliRequest& request, std::string_view name, const st
   if (name == "--png-labelled") request.labelledPngFile = value;
   return "";
 }
-constexpr int MaxShelfCutDb = 6;
+constexpr int MaxShelfCutDb = ShelfCutOfPosition(0);
 
 template <size_t Count>
 const FieldOption* FindOption(const FieldOption (&options)[Count], std::string_view name) {

@@ -8,6 +8,7 @@
 
 #include "acoustic/AcousticModel.h"
 #include "export/Export.h"
+#include "pipeline/DesignState.h"
 #include "pipeline/Fields.h"
 
 enum class CliCommand { Design, Report, Estimate, Help, Version };

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <numbers>
 
 #include "design/Kaiser.h"
 #include "numerics/Errors.h"
@@ -12,8 +13,8 @@
 
 namespace {
 
-constexpr long double Pi = 3.141592653589793238463L;
-constexpr long double TwoPi = 6.283185307179586477L;
+constexpr long double Pi = std::numbers::pi_v<long double>;
+constexpr long double TwoPi = 2 * Pi;
 
 // Taps per task of the split over the worker threads.
 constexpr int cTapsPerTask = 2048;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <limits>
+#include <numbers>
 
 #include "numerics/Errors.h"
 #include "numerics/FloatingPoint.h"
@@ -9,9 +10,15 @@
 
 namespace {
 
-constexpr long double cPi = 3.141592653589793238462643383279502884L;
+constexpr long double cPi = std::numbers::pi_v<long double>;
 
 }  // namespace
+
+int64_t KaiserCutoffHz(double passHz, double stopHz) {
+  const long double cutoffHz = std::trunc((static_cast<long double>(passHz) + stopHz) / 2);
+  if (!(cutoffHz >= -0x1p63L && cutoffHz < 0x1p63L)) RaiseInvalidOperation();
+  return static_cast<int64_t>(cutoffHz);
+}
 
 int32_t KaiserIdealTaps(double passHz, double stopHz, double attenuationDb, int rateHz) {
   // Each edge as an angle in radians per sample, rounded to double: f / Nyquist * pi.

@@ -7,6 +7,11 @@
 inline constexpr long double KaiserExcessDb = 8;
 inline constexpr long double KaiserWidthFactor = 2.285L;
 
+// The cutoff the estimate reports for the band edges passHz and stopHz: their mean, truncated toward
+// zero (the mean taken in extended precision cannot overflow). Raises UserError
+// Messages::InvalidOperation when no 64-bit integer holds it.
+int64_t KaiserCutoffHz(double passHz, double stopHz);
+
 // Kaiser's estimate of the tap count a window design needs: passHz and stopHz are the band edges
 // in Hz at the sampling rate rateHz (either order), attenuationDb the stop-band attenuation A.
 // N = (A - 8) / (2.285 * transition width in radians per sample) + 1, truncated toward zero; the

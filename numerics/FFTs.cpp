@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <numbers>
 
 #include "numerics/Errors.h"
 
@@ -27,7 +28,7 @@ constexpr double Radix5SinSum = -1.5388417685876;
 constexpr double Radix5SinDiff = 0.36327126400268;
 constexpr double Radix8Scale = 0.70710678118655;
 
-constexpr long double TwoPi = 6.283185307179586477L;
+constexpr long double TwoPi = 2 * std::numbers::pi_v<long double>;
 
 // Capacity of OddPrimeButterfly's pair sums and differences, indexed 1 .. 510.
 constexpr int PairCapacity = (cMaxPrimeFactor + 1) / 2;

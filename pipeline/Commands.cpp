@@ -19,6 +19,8 @@
 #include "numerics/FloatingPoint.h"
 #include "numerics/ParallelWork.h"
 #include "numerics/TextConvert.h"
+#include "pipeline/CalcProgress.h"
+#include "pipeline/WindowHandlers.h"
 
 namespace {
 
@@ -33,13 +35,6 @@ void SizeTapArray(RealArray& array, int32_t count) {
   array.resize(static_cast<size_t>(count));
 }
 
-// ShelfLength + taps - 1 in 64 bits, refused when it leaves the 32-bit range of the lengths.
-int32_t CascadeLengthOf(int32_t shelfLength, int32_t totalTaps) {
-  const int64_t length = int64_t{shelfLength} + totalTaps - 1;
-  if (length < 0 || length > std::numeric_limits<int32_t>::max()) throw UserError(Messages::RangeCheck);
-  return static_cast<int32_t>(length);
-}
-
 // "%5.6f" without the process locale: fixed notation, six decimals, '.' as the point. The width of
 // five never pads, since the shortest such text, "0.000000", is already longer.
 std::string FormatCMax(double value) {
@@ -48,80 +43,6 @@ std::string FormatCMax(double value) {
   if (result.ec != std::errc()) RaiseOverflow();
   return std::string(buffer, result.ptr);
 }
-
-// The share of a Calc done, for the progress reports, weighed by the measured relative costs of the
-// stages in multiply-adds of the convolution: a band tap (a window weight, two 30-term Bessel series in
-// extended precision, and a sine), a convolution by its expected cost (ConvolutionCost), and a unit of one
-// response (ResponseWork: an addition of the folding or of the FFT). A stage whose work runs on the
-// worker threads reports while it runs, every few tens of milliseconds; every stage reports when it ends.
-class CalcProgress {
- public:
-  static constexpr double WindowWeightCost = BandTapWork;
-  static constexpr double ConvolutionTermCost = 1;
-  static constexpr double ResponseTermCost = 1;
-
-  CalcProgress(FieldAccess& fields, int32_t bandTapSum, int32_t totalTaps, int32_t cascadeLength, bool cascade)
-      : fields_(fields) {
-    const double responseCount = cascade ? cascadeLength : totalTaps;
-    shelfCost_ = ShelfLength * WindowWeightCost;
-    bandsCost_ = bandTapSum * WindowWeightCost;
-    convolutionCost_ = cascade ? ConvolutionCost(totalTaps, ShelfLength) * ConvolutionTermCost : 0.0;
-    responseCost_ = ResponseWork(responseCount, SampleRate) * ResponseTermCost;
-    total_ = shelfCost_ + bandsCost_ + 3 * convolutionCost_ + 4 * responseCost_;
-  }
-  // Each stage runs through Run with the units its parallel work reports in: none for the shelf,
-  // the window weights of the bands, one per multiply-add of a convolution, one per term of a response.
-  template <typename Stage>
-  void Shelf(Stage&& stage) { Run(shelfCost_, 0.0, stage); }
-  template <typename Stage>
-  void Bands(Stage&& stage) { Run(bandsCost_, bandsCost_, stage); }
-  template <typename Stage>
-  void Convolution(int32_t totalTaps, Stage&& stage) {
-    Run(convolutionCost_, static_cast<double>(totalTaps) * ShelfLength, stage);
-  }
-  // The four responses in one stage, summed side by side; each curve is done when it is stored, which
-  // the stage signals by calling the function it is given.
-  template <typename Stage>
-  void Responses(int32_t count, Stage&& stage) {
-    const double start = done_;
-    const double cost = 4 * responseCost_;
-    const ProgressScope scope([this, start, cost](double share) { Report(start + share * cost); },
-                              4 * ResponseWork(count, SampleRate));
-    stage([this] {
-      done_ += responseCost_;
-      Report(done_);
-    });
-  }
-  void Finished() { fields_.ReportProgress(1.0); }
-
- private:
-  // While the stage runs, its parallel work reports how many of its units are done; the stage is
-  // over when it returns.
-  template <typename Stage>
-  void Run(double cost, double units, Stage& stage) {
-    {
-      const ProgressScope scope([this, cost](double share) { Report(done_ + share * cost); }, units);
-      stage();
-    }
-    done_ += cost;
-    Report(done_);
-  }
-  // Never reports 1 before the end: that report closes the window's progress dialog. Never goes
-  // back either, when a curve is stored after its sums were reported done.
-  void Report(double done) {
-    reported_ = std::max(reported_, std::min(done / total_, 0.999));
-    fields_.ReportProgress(reported_);
-  }
-
-  FieldAccess& fields_;
-  double shelfCost_ = 0;
-  double bandsCost_ = 0;
-  double convolutionCost_ = 0;
-  double responseCost_ = 0;
-  double total_ = 1;
-  double done_ = 0;
-  double reported_ = 0;
-};
 
 // A crossover field: an integer text, used as a frequency in Hz.
 double ReadFrequency(const FieldAccess& fields, Field field) {
@@ -207,10 +128,10 @@ CalcRecord DesignAndShow(FieldAccess& fields, DesignState& state) {
   state.ShelfCoeffs.resize(ShelfLength);
   const double f1 = ParseReal(fields.Text(Field::EditShelbL));
   const double f2 = ParseReal(fields.Text(Field::EditShelbH));
-  state.ShelfCutDb = 6 - fields.SliderPosition();
+  state.ShelfCutDb = ShelfCutOfPosition(fields.SliderPosition());
   // The counts are checked above, so the costs cannot overflow.
   CalcProgress progress(fields, low.count + mid.count + high.count, totalTaps, totalTaps + ShelfLength - 1,
-                        CascadesWithShelf(state.ShelfCutDb));
+                        CascadesWithShelf(state.ShelfCutDb), SampleRate);
   // Designed on every press, also when the cut is 0 dB and the shelf is not used.
   progress.Shelf([&] { DesignShelf(f1, f2, state.ShelfCutDb, SampleRate, state.ShelfCoeffs); });
 
@@ -269,17 +190,7 @@ CalcRecord DesignAndShow(FieldAccess& fields, DesignState& state) {
   fields.SetCaption(Caption::Label21, "振幅係数の最大値：CMax = " + FormatCMax(ComputeCMax(state)));
 
   // The total length by the slider's rule, from the tap fields as they now stand.
-  const int32_t highTyped = ParseInteger(fields.Text(Field::Edit10));
-  const int32_t midTyped = ParseInteger(fields.Text(Field::Edit9));
-  const int32_t lowTyped = ParseInteger(fields.Text(Field::Edit1));
-  state.TotalTaps = MaxOfThree(lowTyped, midTyped, highTyped);
-  state.ShelfLength = ShelfLength;
-  if (CascadesWithShelf(state.ShelfCutDb)) {
-    state.CascadeLength = CascadeLengthOf(state.ShelfLength, state.TotalTaps);
-    fields.SetCaption(Caption::Label28, "Total Ntap = " + std::to_string(state.CascadeLength));
-  } else {
-    fields.SetCaption(Caption::Label28, "Total Ntap = " + std::to_string(state.TotalTaps));
-  }
+  ShowTotalLength(fields, state);
 
   const CalcRecord record = RecordCalc(fields, state);
   progress.Finished();
@@ -320,11 +231,8 @@ void LengthEstimateCommand(FieldAccess& fields) {
   const double stopHz = ParseReal(fields.Text(Field::Edit7));
   const double attenuationDb = ParseReal(fields.Text(Field::Edit8));
 
-  // The mean in extended precision cannot overflow; one that no 64-bit integer holds cannot be
-  // truncated, an invalid operation raised before either label changes.
-  const long double cutoffHz = std::trunc((static_cast<long double>(passHz) + stopHz) / 2);
-  if (!(cutoffHz >= -0x1p63L && cutoffHz < 0x1p63L)) RaiseInvalidOperation();
-  fields.SetCaption(Caption::Label18, "CutOff     ：" + std::to_string(static_cast<int64_t>(cutoffHz)) + "Hz");
+  // A cutoff no 64-bit integer holds is refused before either label changes.
+  fields.SetCaption(Caption::Label18, "CutOff     ：" + std::to_string(KaiserCutoffHz(passHz, stopHz)) + "Hz");
 
   const int32_t ideal = KaiserIdealTaps(passHz, stopHz, attenuationDb, SampleRate);
   fields.SetCaption(Caption::Label20, "Ideal Taps： " + std::to_string(ideal));

@@ -1,22 +1,37 @@
 #include "pipeline/Fields.h"
 
-const char* FieldName(Field field) {
-  switch (field) {
-    case Field::Edit1: return "Edit1";
-    case Field::Edit2: return "Edit2";
-    case Field::Edit3: return "Edit3";
-    case Field::Edit4: return "Edit4";
-    case Field::Edit5: return "Edit5";
-    case Field::Edit6: return "Edit6";
-    case Field::Edit7: return "Edit7";
-    case Field::Edit8: return "Edit8";
-    case Field::Edit9: return "Edit9";
-    case Field::Edit10: return "Edit10";
-    case Field::EditShelbL: return "EditShelbL";
-    case Field::EditShelbH: return "EditShelbH";
-  }
-  return "";
+namespace {
+
+// The window's fields as it starts: each control's name, its text and whether it is read-only. The
+// window starts coupled, so Edit2 and Edit3 are locked; the attenuation is never editable.
+struct FieldStart {
+  Field field;
+  const char* name;
+  const char* text;
+  bool locked;
+};
+
+constexpr FieldStart FieldStarts[FieldCount] = {
+    {Field::Edit1, "Edit1", "901", false},          {Field::Edit2, "Edit2", "300", true},
+    {Field::Edit3, "Edit3", "2000", true},          {Field::Edit4, "Edit4", "2000", false},
+    {Field::Edit5, "Edit5", "300", false},          {Field::Edit6, "Edit6", "300", false},
+    {Field::Edit7, "Edit7", "900", false},          {Field::Edit8, "Edit8", "144", true},
+    {Field::Edit9, "Edit9", "701", false},          {Field::Edit10, "Edit10", "301", false},
+    {Field::EditShelbL, "EditShelbL", "200", false}, {Field::EditShelbH, "EditShelbH", "800", false},
+};
+
+constexpr bool InFieldOrder() {
+  for (int i = 0; i < FieldCount; ++i)
+    if (static_cast<int>(FieldStarts[i].field) != i) return false;
+  return true;
 }
+static_assert(InFieldOrder(), "one row per field, in the order of Field");
+
+const FieldStart& StartOf(Field field) { return FieldStarts[static_cast<int>(field)]; }
+
+}  // namespace
+
+const char* FieldName(Field field) { return StartOf(field).name; }
 
 const char* CaptionName(Caption caption) {
   switch (caption) {
@@ -29,23 +44,9 @@ const char* CaptionName(Caption caption) {
   return "";
 }
 
-std::string DefaultText(Field field) {
-  switch (field) {
-    case Field::Edit1: return "901";
-    case Field::Edit2: return "300";
-    case Field::Edit3: return "2000";
-    case Field::Edit4: return "2000";
-    case Field::Edit5: return "300";
-    case Field::Edit6: return "300";
-    case Field::Edit7: return "900";
-    case Field::Edit8: return "144";
-    case Field::Edit9: return "701";
-    case Field::Edit10: return "301";
-    case Field::EditShelbL: return "200";
-    case Field::EditShelbH: return "800";
-  }
-  return "";
-}
+std::string DefaultText(Field field) { return StartOf(field).text; }
+
+bool LockedAtStart(Field field) { return StartOf(field).locked; }
 
 std::string DefaultCaption(Caption caption) {
   switch (caption) {

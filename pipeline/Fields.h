@@ -61,4 +61,6 @@ class FieldAccess {
 
 // Every field and caption with the window's layout values; the CLI's fields start from these.
 std::string DefaultText(Field field);
+// Whether the field is read-only when the window starts.
+bool LockedAtStart(Field field);
 std::string DefaultCaption(Caption caption);

@@ -1,14 +1,11 @@
 #include "pipeline/MemoryFields.h"
 
-#include "numerics/Errors.h"
-
 MemoryFields::MemoryFields() {
-  for (int i = 0; i < FieldCount; ++i) texts_[i] = DefaultText(static_cast<Field>(i));
+  for (int i = 0; i < FieldCount; ++i) {
+    texts_[i] = DefaultText(static_cast<Field>(i));
+    locked_[i] = LockedAtStart(static_cast<Field>(i));
+  }
   for (int i = 0; i < CaptionCount; ++i) captions_[i] = DefaultCaption(static_cast<Caption>(i));
-  // The window starts coupled, so Edit2 and Edit3 are read-only; the attenuation never is editable.
-  locked_[static_cast<int>(Field::Edit2)] = true;
-  locked_[static_cast<int>(Field::Edit3)] = true;
-  locked_[static_cast<int>(Field::Edit8)] = true;
 }
 
 std::string MemoryFields::Text(Field field) const { return texts_[static_cast<int>(field)]; }
@@ -25,17 +22,6 @@ void MemoryFields::SetCaption(Caption caption, const std::string& text) {
   captions_[static_cast<int>(caption)] = text;
 }
 
-void MemoryFields::SetBusyCursor(bool busy) {
-  busy_ = busy;
-  if (busy) busyShown_ = true;
-}
+void MemoryFields::SetBusyCursor(bool busy) { busy_ = busy; }
 
-void MemoryFields::Redraw() {
-  ++redrawCount_;
-  busy_ = false;
-}
-
-void MemoryFields::ReportProgress(double fraction) {
-  progress_.push_back(fraction);
-  if (static_cast<int>(progress_.size()) == cancelAtReport_) throw CommandCancelled();
-}
+void MemoryFields::Redraw() { busy_ = false; }

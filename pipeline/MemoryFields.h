@@ -8,7 +8,7 @@
 
 // The window's controls held in memory, starting from the window's defaults: what the CLI runs the
 // commands on, and what the tests drive them through. Messages are collected instead of shown, and a
-// redraw only counts itself and returns the cursor to the default, as the graph's redraw does.
+// redraw only returns the cursor to the default, as the graph's redraw does.
 class MemoryFields : public FieldAccess {
  public:
   MemoryFields();
@@ -29,18 +29,9 @@ class MemoryFields : public FieldAccess {
   void ShowMessage(const std::string& text) override { messages_.push_back(text); }
   void SetBusyCursor(bool busy) override;
   void Redraw() override;
-  // Records the share; raises CommandCancelled at the report numbered CancelAtReport (from 1).
-  void ReportProgress(double fraction) override;
-
-  void CancelAtReport(int report) { cancelAtReport_ = report; }
-  const std::vector<double>& ProgressReports() const { return progress_; }
-
   // Every message shown, in order.
   const std::vector<std::string>& Messages() const { return messages_; }
   bool BusyCursor() const { return busy_; }
-  // Whether the busy cursor was shown at any time.
-  bool BusyCursorShown() const { return busyShown_; }
-  int RedrawCount() const { return redrawCount_; }
 
  private:
   std::array<std::string, FieldCount> texts_;
@@ -50,8 +41,4 @@ class MemoryFields : public FieldAccess {
   int sliderPosition_ = 6;
   std::vector<std::string> messages_;
   bool busy_ = false;
-  bool busyShown_ = false;
-  int redrawCount_ = 0;
-  std::vector<double> progress_;
-  int cancelAtReport_ = 0;  // 0: never
 };

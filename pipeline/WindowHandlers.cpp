@@ -3,6 +3,7 @@
 #include <new>
 #include <string>
 
+#include "design/Shelf.h"
 #include "numerics/Errors.h"
 #include "numerics/TextConvert.h"
 
@@ -18,24 +19,24 @@ void ApplyCoupling(FieldAccess& fields) {
   }
 }
 
-void ApplyShelfSlider(FieldAccess& fields, DesignState& state) {
-  state.ShelfCutDb = 6 - fields.SliderPosition();
-  fields.SetCaption(Caption::LabelShelbDb, "+" + std::to_string(state.ShelfCutDb) + "dB");
+void ShowTotalLength(FieldAccess& fields, DesignState& state) {
   const int32_t high = ParseInteger(fields.Text(Field::Edit10));
   const int32_t mid = ParseInteger(fields.Text(Field::Edit9));
   const int32_t low = ParseInteger(fields.Text(Field::Edit1));
-  const int32_t totalTaps = MaxOfThree(low, mid, high);
-  state.TotalTaps = totalTaps;
-  state.ShelfLength = 1205;
-  if (state.ShelfCutDb > 0) {
-    // Computed in 64 bits: a typed count near the 32-bit limit must not wrap into a negative length.
-    const int64_t cascade = int64_t{state.ShelfLength} + totalTaps - 1;
-    if (cascade > INT32_MAX) throw UserError(Messages::RangeCheck);
-    state.CascadeLength = static_cast<int32_t>(cascade);
+  state.TotalTaps = MaxOfThree(low, mid, high);
+  state.ShelfLength = ShelfLength;
+  if (CascadesWithShelf(state.ShelfCutDb)) {
+    state.CascadeLength = CascadeLengthOf(state.ShelfLength, state.TotalTaps);
     fields.SetCaption(Caption::Label28, "Total Ntap = " + std::to_string(state.CascadeLength));
   } else {
     fields.SetCaption(Caption::Label28, "Total Ntap = " + std::to_string(state.TotalTaps));
   }
+}
+
+void ApplyShelfSlider(FieldAccess& fields, DesignState& state) {
+  state.ShelfCutDb = ShelfCutOfPosition(fields.SliderPosition());
+  fields.SetCaption(Caption::LabelShelbDb, "+" + std::to_string(state.ShelfCutDb) + "dB");
+  ShowTotalLength(fields, state);
 }
 
 bool RunReported(FieldAccess& fields, const std::function<void()>& handler) {

@@ -29,9 +29,6 @@ constexpr Field AllFields[FieldCount] = {Field::Edit1, Field::Edit2,  Field::Edi
                                          Field::Edit5, Field::Edit6,  Field::Edit7,      Field::Edit8,
                                          Field::Edit9, Field::Edit10, Field::EditShelbL, Field::EditShelbH};
 
-// The slider's bottom position, where the cut is 0 dB; each step up adds 1 dB.
-constexpr int SliderBottom = 6;
-
 // The recent files live in the user's settings of the tool (~/.config/firxover/firxover.conf).
 constexpr const char* SettingsName = "firxover";
 constexpr const char* RecentKey = "designFiles/recent";
@@ -144,7 +141,7 @@ DesignSettings DesignDocument::Current() const {
   DesignSettings settings = saved_;
   for (Field field : AllFields) settings.Text(field) = form_.Text(field);
   settings.adjustChecked = form_.CheckBox3->isChecked();
-  settings.shelfCutDb = SliderBottom - form_.TrackBarShelbGain->value();
+  settings.shelfCutDb = ShelfCutOfPosition(form_.TrackBarShelbGain->value());
   settings.logFrequency = form_.CheckBox1->isChecked();
   settings.logLevel = form_.CheckBox2->isChecked();
   return settings;
@@ -155,7 +152,7 @@ void DesignDocument::Apply(const DesignSettings& settings) {
   // file's own texts then overwrite.
   if (form_.CheckBox3->isChecked() != settings.adjustChecked) form_.CheckBox3->click();
   for (Field field : AllFields) form_.SetText(field, settings.Text(field));
-  const int position = SliderBottom - settings.shelfCutDb;
+  const int position = SliderPositionOfCut(settings.shelfCutDb);
   if (form_.TrackBarShelbGain->value() != position) form_.TrackBarShelbGain->setValue(position);
   if (form_.CheckBox1->isChecked() != settings.logFrequency) form_.CheckBox1->click();
   if (form_.CheckBox2->isChecked() != settings.logLevel) form_.CheckBox2->click();

@@ -91,10 +91,12 @@ void ColourField(QLineEdit* edit) {
   edit->setPalette(palette);
 }
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int left, int top, const char* text) {
-  auto* edit = new QLineEdit(QString::fromUtf8(text), parent);
-  edit->setObjectName(QString::fromLatin1(name));
+// A field with the name, text and lock it starts with.
+QLineEdit* MakeEdit(QWidget* parent, Field field, int left, int top) {
+  auto* edit = new QLineEdit(QString::fromStdString(DefaultText(field)), parent);
+  edit->setObjectName(QString::fromLatin1(FieldName(field)));
   edit->setGeometry(left, top, 41, 20);
+  edit->setReadOnly(LockedAtStart(field));
   ColourField(edit);
   edit->setTextMargins(0, 0, 0, 0);
   edit->setCursorPosition(0);
@@ -315,10 +317,10 @@ void TForm1::CreateControls() {
   Image2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   Image2->setPixmap(ShelfSketch());
   Label26 = MakeLabel(c, "Label26", 120, 136, 10, 12, "f1");
-  EditShelbL = MakeEdit(c, "EditShelbL", 136, 128, "200");
+  EditShelbL = MakeEdit(c, Field::EditShelbL, 136, 128);
   Label24 = MakeLabel(c, "Label24", 176, 136, 13, 12, "Hz");
   Label27 = MakeLabel(c, "Label27", 208, 136, 10, 12, "f2");
-  EditShelbH = MakeEdit(c, "EditShelbH", 224, 128, "800");
+  EditShelbH = MakeEdit(c, Field::EditShelbH, 224, 128);
   Label22 = MakeLabel(c, "Label22", 272, 136, 13, 12, "Hz");
   Label28 = MakeLabel(c, "Label28", 152, 160, 93, 12, "Total N Tap = 901");
 
@@ -327,20 +329,18 @@ void TForm1::CreateControls() {
   Label2 = MakeLabel(c, "Label2", 328, 64, 47, 12, "Cross Hz");
   Label1 = MakeLabel(c, "Label1", 472, 64, 27, 12, "NTap");
   Label3 = MakeLabel(c, "Label3", 304, 88, 20, 12, "Low");
-  Edit2 = MakeEdit(c, "Edit2", 328, 80, "300");
-  SetFieldLocked(Edit2, true);
+  Edit2 = MakeEdit(c, Field::Edit2, 328, 80);
   Label19 = MakeLabel(c, "Label19", 368, 88, 13, 12, "Hz");
-  Edit1 = MakeEdit(c, "Edit1", 472, 80, "901");
+  Edit1 = MakeEdit(c, Field::Edit1, 472, 80);
   Label9 = MakeLabel(c, "Label9", 304, 112, 18, 12, "Mid");
-  Edit5 = MakeEdit(c, "Edit5", 328, 104, "300");
-  Edit4 = MakeEdit(c, "Edit4", 392, 104, "2000");
+  Edit5 = MakeEdit(c, Field::Edit5, 328, 104);
+  Edit4 = MakeEdit(c, Field::Edit4, 392, 104);
   Label14 = MakeLabel(c, "Label14", 440, 112, 13, 12, "Hz");
-  Edit9 = MakeEdit(c, "Edit9", 472, 104, "701");
+  Edit9 = MakeEdit(c, Field::Edit9, 472, 104);
   Label4 = MakeLabel(c, "Label4", 304, 136, 23, 12, "High");
-  Edit3 = MakeEdit(c, "Edit3", 392, 128, "2000");
-  SetFieldLocked(Edit3, true);
+  Edit3 = MakeEdit(c, Field::Edit3, 392, 128);
   Label15 = MakeLabel(c, "Label15", 440, 136, 13, 12, "Hz");
-  Edit10 = MakeEdit(c, "Edit10", 472, 128, "301");
+  Edit10 = MakeEdit(c, Field::Edit10, 472, 128);
   CheckBox3 = new QCheckBox(QString::fromUtf8("係数調整  adjust coefficient"), c);
   CheckBox3->setObjectName(QStringLiteral("CheckBox3"));
   CheckBox3->setGeometry(344, 160, 177, 17);
@@ -349,14 +349,13 @@ void TForm1::CreateControls() {
   Label23 = MakeLabel(c, "Label23", 544, 40, 143, 12, "カイザー窓推薦Tap数(参考)");
   Label12 = MakeLabel(c, "Label12", 544, 56, 237, 12, "Calculation of filter length(Taps) for reference");
   Label8 = MakeLabel(c, "Label8", 624, 80, 51, 12, "PassBand");
-  Edit6 = MakeEdit(c, "Edit6", 688, 72, "300");
+  Edit6 = MakeEdit(c, Field::Edit6, 688, 72);
   Label5 = MakeLabel(c, "Label5", 736, 80, 13, 12, "Hz");
   Label16 = MakeLabel(c, "Label16", 624, 104, 49, 12, "StopBand");
-  Edit7 = MakeEdit(c, "Edit7", 688, 96, "900");
+  Edit7 = MakeEdit(c, Field::Edit7, 688, 96);
   Label10 = MakeLabel(c, "Label10", 736, 104, 13, 12, "Hz");
   Label17 = MakeLabel(c, "Label17", 568, 128, 112, 12, "StopBand Attenuation");
-  Edit8 = MakeEdit(c, "Edit8", 688, 120, "144");
-  SetFieldLocked(Edit8, true);
+  Edit8 = MakeEdit(c, Field::Edit8, 688, 120);
   Label11 = MakeLabel(c, "Label11", 736, 128, 14, 12, "dB");
   Label18 = MakeLabel(c, "Label18", 568, 152, 51, 12, "CutOff Hz");
   Label20 = MakeLabel(c, "Label20", 568, 168, 53, 12, "Ideal Taps");
@@ -612,12 +611,10 @@ void TForm1::ReportProgress(double fraction) {
 }
 
 void TForm1::Redraw() {
-  const GraphCurves curves{state_.LowMag, state_.MidMag, state_.HighMag, state_.SumMag,
-                           state_.LowDb,  state_.MidDb,  state_.HighDb,  state_.SumDb};
   Image1->MarkDrawn();
   client_->update();
   windowCanvas_->BeginRedraw();
-  RedrawGraph(*imageCanvas_, *windowCanvas_, curves, *graphHost_);
+  RedrawGraph(*imageCanvas_, *windowCanvas_, CurvesOf(state_), *graphHost_);
   Image1->update();
   client_->update();
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
@@ -115,7 +117,11 @@ TEST(Cli, TextsThatAreNotUtf8AreRepairedInTheOutput) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.err, Messages::NotInteger("\xEF\xBF\xBD\"x") + "\n");
   EXPECT_NE(run.out.find("\"Edit5\":\"\xEF\xBF\xBD\\\"x\""), std::string::npos);
-  EXPECT_EQ(JsonString("a\\b\n\x01ü"), "\"a\\\\b\\u000a\\u0001ü\"");
+  // Quotes, backslashes and control characters are escaped: the text reads back as typed.
+  const CliRun escaped = RunTool({"estimate", "--pass", "a\\b\n\x01\x7fü", "--json"});
+  EXPECT_EQ(escaped.status, 1);
+  EXPECT_EQ(nlohmann::json::parse(escaped.out)["fields"]["Edit6"], "a\\b\n\x01\x7fü");
+  EXPECT_NE(escaped.out.find("\"Edit6\":\"a\\\\b\\n\\u0001\x7fü\""), std::string::npos);
 }
 
 TEST(Cli, UsageErrorsExitWithTwo) {

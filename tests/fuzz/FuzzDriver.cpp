@@ -14,7 +14,7 @@
 #include "numerics/Errors.h"
 #include "numerics/TextConvert.h"
 #include "pipeline/Commands.h"
-#include "pipeline/MemoryFields.h"
+#include "tests/pipeline/RecordingFields.h"
 #include "pipeline/WindowHandlers.h"
 #include "tests/pipeline/RunCalc.h"
 
@@ -40,7 +40,7 @@ class SilentCanvas : public Canvas {
 
 // The window's fields in memory, with the graph redrawn as the window redraws it: the renderer runs
 // on the curves and reads the axis check boxes and the two marker fields.
-class FuzzFields : public MemoryFields, private GraphHost {
+class FuzzFields : public RecordingFields, private GraphHost {
  public:
   explicit FuzzFields(const DesignState& state) : state_(state) {}
 
@@ -48,12 +48,10 @@ class FuzzFields : public MemoryFields, private GraphHost {
   bool AmplitudeLog = true;  // CheckBox2
 
   void Redraw() override {
-    MemoryFields::Redraw();
-    const GraphCurves curves{state_.LowMag, state_.MidMag, state_.HighMag, state_.SumMag,
-                             state_.LowDb,  state_.MidDb,  state_.HighDb,  state_.SumDb};
+    RecordingFields::Redraw();
     SilentCanvas image;
     SilentCanvas window;
-    RedrawGraph(image, window, curves, *this);
+    RedrawGraph(image, window, CurvesOf(state_), *this);
   }
 
  private:
@@ -62,7 +60,7 @@ class FuzzFields : public MemoryFields, private GraphHost {
   std::string LowMarkerText() const override { return Text(Field::Edit5); }
   std::string HighMarkerText() const override { return Text(Field::Edit4); }
   ImageGeometry Image1() const override { return {56, 200, 681, 337}; }
-  void SetBusyCursor(bool busy) override { MemoryFields::SetBusyCursor(busy); }
+  void SetBusyCursor(bool busy) override { RecordingFields::SetBusyCursor(busy); }
   void ProcessPendingEvents() override {}
 
   const DesignState& state_;

@@ -9,7 +9,7 @@
 #include "display/Response.h"
 #include "numerics/Errors.h"
 #include "pipeline/Commands.h"
-#include "pipeline/MemoryFields.h"
+#include "tests/pipeline/RecordingFields.h"
 #include "pipeline/WindowHandlers.h"
 #include "tests/numerics/ErrorText.h"
 #include "tests/pipeline/RunCalc.h"
@@ -17,7 +17,7 @@
 namespace {
 
 // The message of the error a Calc failed with; empty when it did not fail.
-std::string CalcError(MemoryFields& fields, DesignState& state) {
+std::string CalcError(RecordingFields& fields, DesignState& state) {
   const CalcOutcome outcome = CalcCommand(fields, state);
   EXPECT_EQ(outcome.Record.has_value(), outcome.Status == CalcStatus::Completed);
   return outcome.Status == CalcStatus::Failed ? outcome.Message : "";
@@ -47,7 +47,7 @@ RealArray EarlierBandResized() {
   return resized;
 }
 
-void ExpectCurvesAndLabelsKept(const MemoryFields& fields, const DesignState& state) {
+void ExpectCurvesAndLabelsKept(const RecordingFields& fields, const DesignState& state) {
   for (const ResponseCurve* curve : {&state.LowMag, &state.MidMag, &state.HighMag, &state.SumMag, &state.LowDb,
                                      &state.MidDb, &state.HighDb, &state.SumDb}) {
     EXPECT_TRUE(std::all_of(curve->begin(), curve->end(), [](double v) { return v == 0.25; }));
@@ -70,7 +70,7 @@ TEST(NormalizeTapCount, ForcesOddAndWritesBack) {
                       {"-3", -1, 0},      {"-4", -3, -1},        {" +8 ", 9, 4}, {"2147483647", 2147483647, 1073741823},
                       {"-2147483648", -2147483647, -1073741823}};
   for (const Row& row : rows) {
-    MemoryFields fields;
+    RecordingFields fields;
     fields.SetText(Field::Edit9, row.text);
     const NormalizedTaps taps = NormalizeTapCount(fields, Field::Edit9);
     EXPECT_EQ(taps.count, row.count) << row.text;
@@ -93,7 +93,7 @@ TEST(CalcShelfCorners, RefusedCornerShowsMessageCorrectsFieldAndStops) {
                       {"0.1e3", "150", Messages::ShelfF2TooLow, Field::EditShelbH, "200"},
                       {"123.456", "200", Messages::ShelfF2TooLow, Field::EditShelbH, "246.912"}};
   for (const Row& row : rows) {
-    MemoryFields fields;
+    RecordingFields fields;
     fields.SetText(Field::EditShelbL, row.f1);
     fields.SetText(Field::EditShelbH, row.f2);
     DesignState state = EarlierResults();
@@ -113,7 +113,7 @@ TEST(CalcShelfCorners, BoundaryCornersPass) {
   // A tap field that is not a number ends the Calc just after validation, which shows it passed.
   const std::pair<const char*, const char*> rows[] = {{"40", "800"}, {"200", "400"}, {"40", "80"}};
   for (const auto& [f1, f2] : rows) {
-    MemoryFields fields;
+    RecordingFields fields;
     fields.SetText(Field::EditShelbL, f1);
     fields.SetText(Field::EditShelbH, f2);
     fields.SetText(Field::Edit1, "q");
@@ -125,7 +125,7 @@ TEST(CalcShelfCorners, BoundaryCornersPass) {
 }
 
 TEST(CalcShelfCorners, DoubledCornerBeyondTheDoubleRangeIsAnOverflow) {
-  MemoryFields fields;
+  RecordingFields fields;
   fields.SetText(Field::EditShelbL, "1e308");
   fields.SetText(Field::EditShelbH, "1.5e308");
   DesignState state = EarlierResults();
@@ -149,7 +149,7 @@ class CalcFieldFailures : public testing::TestWithParam<FieldFailure> {};
 
 TEST_P(CalcFieldFailures, LeaveExactlyWhatWasWritten) {
   const FieldFailure& row = GetParam();
-  MemoryFields fields;
+  RecordingFields fields;
   fields.SetText(Field::Edit1, "900");
   fields.SetText(Field::Edit9, "700");
   fields.SetText(Field::Edit10, "300");
@@ -214,7 +214,7 @@ class CalcTapFailures : public testing::TestWithParam<TapFailure> {};
 
 TEST_P(CalcTapFailures, FailBeforeAnyCurve) {
   const TapFailure& row = GetParam();
-  MemoryFields fields;
+  RecordingFields fields;
   fields.SetText(Field::Edit1, row.low);
   fields.SetText(Field::Edit9, row.mid);
   fields.SetText(Field::Edit10, row.high);
@@ -243,7 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
         TapFailure{"901", "701", "-1", Messages::InvalidOperation, 901, true, true}));
 
 TEST(CalcCommand, ErrorThroughTheHandlerRunnerRestoresTheCursor) {
-  MemoryFields fields;
+  RecordingFields fields;
   fields.SetText(Field::Edit4, "x");
   DesignState state;
   EXPECT_FALSE(RunCalc(fields, state));
@@ -253,7 +253,7 @@ TEST(CalcCommand, ErrorThroughTheHandlerRunnerRestoresTheCursor) {
 }
 
 TEST(CalcCommand, CancelEndsQuietlyAndKeepsWhatWasWritten) {
-  MemoryFields fields;
+  RecordingFields fields;
   fields.CancelAtReport(1);  // the first report comes after the shelf design
   DesignState state = EarlierResults();
   const CalcOutcome outcome = CalcCommand(fields, state);
@@ -269,7 +269,7 @@ TEST(CalcCommand, CancelEndsQuietlyAndKeepsWhatWasWritten) {
 }
 
 TEST(CalcOutcome, CompletedCarriesTheRecordOfWhatWasComputed) {
-  MemoryFields fields;
+  RecordingFields fields;
   fields.SetText(Field::Edit1, "600");  // normalised to 601 before it is recorded
   fields.SetSliderPosition(3);
   DesignState state;
@@ -301,7 +301,7 @@ TEST(CalcOutcome, CompletedCarriesTheRecordOfWhatWasComputed) {
 }
 
 TEST(CalcOutcome, RefusedLeavesTheStateAndItsGenerationAlone) {
-  MemoryFields fields;
+  RecordingFields fields;
   fields.SetText(Field::EditShelbH, "300");
   DesignState state = EarlierResults();
   state.Generation = 7;
@@ -317,7 +317,7 @@ TEST(CalcOutcome, RefusedLeavesTheStateAndItsGenerationAlone) {
 }
 
 TEST(CalcOutcome, FailedCarriesTheErrorTextAndOutdatesEarlierRecords) {
-  MemoryFields fields;
+  RecordingFields fields;
   DesignState state;
   const CalcOutcome first = CalcCommand(fields, state);
   ASSERT_EQ(first.Status, CalcStatus::Completed);
@@ -335,7 +335,7 @@ TEST(CalcOutcome, FailedCarriesTheErrorTextAndOutdatesEarlierRecords) {
 
 // The default design, run once and shared by the tests that read it.
 struct DefaultRun {
-  MemoryFields fields;
+  RecordingFields fields;
   DesignState state = EarlierResults();
   std::string error;
   DefaultRun() { error = CalcError(fields, state); }
@@ -387,7 +387,7 @@ TEST(DefaultCalc, AdjustedBandsSumToTheCentreImpulse) {
 }
 
 TEST(CalcCommand, CascadeWithTheShelfAtSixDb) {
-  MemoryFields fields;
+  RecordingFields fields;
   fields.SetSliderPosition(0);
   DesignState state;
   ASSERT_EQ(CalcError(fields, state), "");
@@ -408,7 +408,7 @@ TEST(CalcCommand, CascadeWithTheShelfAtSixDb) {
 }
 
 TEST(CalcCommand, ShorterBandsAreCentredInTheLongest) {
-  MemoryFields fields;
+  RecordingFields fields;
   fields.SetText(Field::Edit9, "1000");
   DesignState state;
   ASSERT_EQ(CalcError(fields, state), "");
@@ -429,17 +429,17 @@ TEST(CalcCommand, ShorterBandsAreCentredInTheLongest) {
 }
 
 // Small bands keep these Calcs quick; what they show does not depend on the length.
-MemoryFields SmallDesign() {
-  MemoryFields fields;
+RecordingFields SmallDesign() {
+  RecordingFields fields;
   for (Field field : {Field::Edit1, Field::Edit9, Field::Edit10}) fields.SetText(field, "61");
   return fields;
 }
 
 TEST(CalcCommand, CoupledCutoffsComeFromTheMidBand) {
-  MemoryFields typed = SmallDesign();
+  RecordingFields typed = SmallDesign();
   typed.SetText(Field::Edit2, "999");
   typed.SetText(Field::Edit3, "5");
-  MemoryFields coupled = SmallDesign();
+  RecordingFields coupled = SmallDesign();
   DesignState typedState;
   DesignState coupledState;
   ASSERT_EQ(CalcError(typed, typedState), "");
@@ -451,7 +451,7 @@ TEST(CalcCommand, CoupledCutoffsComeFromTheMidBand) {
 
 TEST(CalcCommand, CMaxIsThePeakOfASingleBandNotOfTheSum) {
   // Uncoupled, overlapping bands: low up to 2000 Hz and high from 300 Hz add up to well above 2.
-  MemoryFields fields = SmallDesign();
+  RecordingFields fields = SmallDesign();
   fields.SetAdjustChecked(false);
   fields.SetText(Field::Edit2, "2000");
   fields.SetText(Field::Edit3, "300");
@@ -478,7 +478,7 @@ TEST(CalcCommand, CMaxLabelAsTheLiteralEvaluationGivesIt) {
     bool adjust;
   } rows[] = {{6, "901", true}, {0, "301", false}};
   for (const auto& row : rows) {
-    MemoryFields fields;
+    RecordingFields fields;
     fields.SetSliderPosition(row.slider);
     fields.SetText(Field::Edit1, row.lowTaps);
     fields.SetAdjustChecked(row.adjust);

@@ -13,7 +13,7 @@
 #include "numerics/Errors.h"
 #include "numerics/FloatingPoint.h"
 #include "pipeline/Commands.h"
-#include "pipeline/MemoryFields.h"
+#include "tests/pipeline/RecordingFields.h"
 #include "pipeline/WindowHandlers.h"
 #include "tests/pipeline/RunCalc.h"
 
@@ -37,8 +37,8 @@ bool Finite(const DesignState& state) {
 }
 
 // Small bands keep each Calc short; the faults do not depend on the length.
-MemoryFields SmallDesign() {
-  MemoryFields fields;
+RecordingFields SmallDesign() {
+  RecordingFields fields;
   for (Field field : {Field::Edit1, Field::Edit9, Field::Edit10}) fields.SetText(field, "31");
   return fields;
 }
@@ -57,7 +57,7 @@ class TypedFaults : public testing::TestWithParam<TypedFault> {};
 
 TEST_P(TypedFaults, EndTheHandlerWithTheToolsMessage) {
   const TypedFault& row = GetParam();
-  MemoryFields fields = SmallDesign();
+  RecordingFields fields = SmallDesign();
   fields.SetAdjustChecked(row.adjust);
   for (const auto& [field, text] : row.texts) fields.SetText(field, text);
   DesignState state;
@@ -108,7 +108,7 @@ TEST(TypedExtremes, NeverStoreNaNOrInfinity) {
   };
   for (size_t i = 0; i < rows.size(); ++i) {
     for (bool adjust : {true, false}) {
-      MemoryFields fields = SmallDesign();
+      RecordingFields fields = SmallDesign();
       fields.SetAdjustChecked(adjust);
       fields.SetSliderPosition(i % 2 == 0 ? 6 : 1);
       fields.SetText(Field::Edit2, "-2147483648");

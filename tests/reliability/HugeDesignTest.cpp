@@ -11,7 +11,7 @@
 
 #include "numerics/Errors.h"
 #include "pipeline/Commands.h"
-#include "pipeline/MemoryFields.h"
+#include "tests/pipeline/RecordingFields.h"
 #include "pipeline/WindowHandlers.h"
 #include "tests/pipeline/RunCalc.h"
 
@@ -30,7 +30,7 @@ DesignState Earlier() {
   return state;
 }
 
-void ExpectResultsKept(const MemoryFields& fields, const DesignState& state) {
+void ExpectResultsKept(const RecordingFields& fields, const DesignState& state) {
   EXPECT_EQ(state.LowMag[500], 0.75);
   EXPECT_EQ(state.SumDb[950], 0.25);
   EXPECT_EQ(state.SumCoeffs.size(), 7u);
@@ -57,7 +57,7 @@ class HugeCalcs : public testing::TestWithParam<HugeCalc> {};
 
 TEST_P(HugeCalcs, AreRefusedWithTheRangeMessage) {
   const HugeCalc& row = GetParam();
-  MemoryFields fields;
+  RecordingFields fields;
   fields.SetText(Field::Edit1, row.low);
   fields.SetText(Field::Edit9, row.mid);
   fields.SetText(Field::Edit10, row.high);
@@ -85,7 +85,7 @@ INSTANTIATE_TEST_SUITE_P(
                     HugeCalc{"2147483648", "701", "301", Messages::NotInteger("2147483648"), 7, 7}));
 
 TEST(HugeCalcs, TapFieldsAreNormalisedBeforeTheRefusal) {
-  MemoryFields fields;
+  RecordingFields fields;
   fields.SetText(Field::Edit1, "1073741824");
   fields.SetText(Field::Edit9, "-100000000");
   DesignState state = Earlier();
@@ -111,7 +111,7 @@ class HugeSliders : public testing::TestWithParam<HugeSlider> {};
 // The slider takes the tap fields as typed; only a cascade length beyond 32 bits is refused.
 TEST_P(HugeSliders, KeepTheLengthsInTheirIntegers) {
   const HugeSlider& row = GetParam();
-  MemoryFields fields;
+  RecordingFields fields;
   fields.SetText(Field::Edit1, row.low);
   fields.SetSliderPosition(row.position);
   DesignState state = Earlier();
@@ -147,7 +147,7 @@ TEST(HugeCalcs, BeyondTheMemoryLimitIsRefusedNotKilled) {
   const rlim_t needed = static_cast<rlim_t>(MaxTapCount) * sizeof(double) * 10;
   if (limit.rlim_cur > needed) GTEST_SKIP() << "the limit leaves room for the largest design";
 
-  MemoryFields fields;
+  RecordingFields fields;
   fields.SetText(Field::Edit1, std::to_string(MaxTapCount));
   DesignState state = Earlier();
   EXPECT_FALSE(RunCalc(fields, state));
@@ -156,7 +156,7 @@ TEST(HugeCalcs, BeyondTheMemoryLimitIsRefusedNotKilled) {
   ExpectResultsKept(fields, state);
 
   // The process is still whole: a small design right after it succeeds.
-  MemoryFields small;
+  RecordingFields small;
   for (Field field : {Field::Edit1, Field::Edit9, Field::Edit10}) small.SetText(field, "31");
   DesignState fresh;
   EXPECT_TRUE(RunCalc(small, fresh));
