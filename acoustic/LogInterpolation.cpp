@@ -11,9 +11,12 @@ LogPosition LocateLogFrequency(std::span<const double> frequencyHz, double f) {
   const size_t above = static_cast<size_t>(std::upper_bound(frequencyHz.begin(), frequencyHz.end(), f) -
                                            frequencyHz.begin());
   const size_t below = above - 1;
-  // log1p of the relative step keeps the weight exact for points very close together.
+  // log1p of the relative step keeps the weight exact for points very close together; for points
+  // far apart the step may overflow (1e-300 to 1e300 Hz), where differences of logs are exact enough.
   const double base = frequencyHz[below];
-  const double weight = std::log1p((f - base) / base) / std::log1p((frequencyHz[above] - base) / base);
+  const double step = (frequencyHz[above] - base) / base;
+  const double weight = step < 1.0 ? std::log1p((f - base) / base) / std::log1p(step)
+                                   : (std::log(f) - std::log(base)) / (std::log(frequencyHz[above]) - std::log(base));
   return {below, std::clamp(weight, 0.0, 1.0)};
 }
 

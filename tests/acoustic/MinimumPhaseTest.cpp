@@ -4,6 +4,7 @@
 #include <numbers>
 
 #include "acoustic/Measurement.h"
+#include "acoustic/LogInterpolation.h"
 #include "acoustic/MinimumPhase.h"
 #include "tests/acoustic/Synthetic.h"
 
@@ -100,6 +101,13 @@ TEST(MinimumPhaseTest, ExtremeRangesStayFinite) {
   const std::vector<double> f = {1e-300, 1.0, 1e300};
   const std::vector<double> db = {-1000, 0, 1000};
   for (double p : MinimumPhaseDeg(f, db)) EXPECT_TRUE(std::isfinite(p));
+  // Two points 600 decades apart: the relative step between them overflows a double.
+  const std::vector<double> ends = {1e-300, 1e300};
+  for (double p : MinimumPhaseDeg(ends, std::vector<double>{-1000, 1000})) EXPECT_TRUE(std::isfinite(p));
+  const LogPosition middle = LocateLogFrequency(ends, 1.0);
+  EXPECT_EQ(middle.Index, 0u);
+  EXPECT_NEAR(middle.Weight, 0.5, 1e-15);
+  EXPECT_NEAR(LocateLogFrequency(ends, 1e150).Weight, 0.75, 1e-15);
 }
 
 }  // namespace

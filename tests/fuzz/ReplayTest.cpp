@@ -11,6 +11,7 @@
 #include "tests/fuzz/DesignFileFuzz.h"
 #include "tests/fuzz/ExportFuzzDriver.h"
 #include "tests/fuzz/FuzzDriver.h"
+#include "tests/fuzz/MeasurementFuzz.h"
 
 namespace {
 
@@ -41,6 +42,8 @@ TEST(FuzzReplay, CrashInputsStayFixed) { ReplayAll("regressions"); }
 TEST(FuzzReplay, StartingCorpusHoldsEveryInvariant) { ReplayAll("corpus"); }
 
 TEST(FuzzReplay, DesignFileCorpusHoldsEveryInvariant) { ReplayAll("designfile-corpus", RunDesignFileInput); }
+
+TEST(FuzzReplay, MeasurementCorpusHoldsEveryInvariant) { ReplayAll("measurement-corpus", RunMeasurementInput); }
 
 TEST(FuzzReplay, FileSetCorpusHoldsOldSetOrNewSet) { ReplayAll("export-corpus", RunExportFuzzInput); }
 
