@@ -96,6 +96,15 @@ TEST_F(CliAcoustic, IdealDriversOfTheAdjustedBandsSumFlat) {
   EXPECT_EQ(rows[432][0], 5120.0);
   EXPECT_NEAR(rows[432][5], 0.0, 1e-3);
 
+  // The filters as exported: with a 6 dB cut each band carries the shelving filter, 0 dB in the bass
+  // and -6 dB above its upper corner.
+  const CliResult shelf = Cli({"design", "--shelf-cut", "6", "--acoustic-csv", csv});
+  ASSERT_EQ(shelf.status, 0) << shelf.err;
+  const auto shelved = CsvRows(Contents(csv));
+  EXPECT_NEAR(shelved[48][7], 0.0, 0.01);    // 20 Hz
+  EXPECT_NEAR(shelved[432][7], -6.0, 0.01);  // 5120 Hz
+  EXPECT_NEAR(shelved[432][8], 0.0, 0.01);
+
   // The text report ends with the section.
   const CliResult plain = Cli({"report", "--low-trim-db", "0"});
   ASSERT_EQ(plain.status, 0) << plain.err;
