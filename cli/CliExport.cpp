@@ -6,10 +6,12 @@
 #include <new>
 
 #include "export/Export.h"
-#include "export/GraphPicture.h"
 #include "export/OutputDirectory.h"
+#include "export/PictureFile.h"
 #include "export/StagedFiles.h"
 #include "numerics/Errors.h"
+#include "render/GraphPicture.h"
+#include "render/WindowFont.h"
 
 namespace {
 
@@ -36,11 +38,11 @@ void DrawPictures(const CliRequest& request, const MemoryFields& fields, const D
       RenderGraphPictures(CurvesOf(state), view, GraphLabelFont(), QGuiApplication::palette().color(QPalette::Window));
   if (request.pngFile) {
     CreateParentDirectory(*request.pngFile);
-    SavePng(pictures.Image1, *request.pngFile);
+    SavePngBytes(*request.pngFile, EncodePng(pictures.Image1));
   }
   if (request.labelledPngFile) {
     CreateParentDirectory(*request.labelledPngFile);
-    SavePng(pictures.Labelled, *request.labelledPngFile);
+    SavePngBytes(*request.labelledPngFile, EncodePng(pictures.Labelled));
   }
 }
 

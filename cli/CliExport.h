@@ -2,7 +2,7 @@
 
 #include "cli/Options.h"
 #include "export/Export.h"
-#include "export/GraphPicture.h"
+#include "render/GraphPicture.h"
 #include "pipeline/CalcOutcome.h"
 #include "pipeline/DesignState.h"
 #include "pipeline/MemoryFields.h"

@@ -9,10 +9,11 @@
 #include <QMenuBar>
 #include <filesystem>
 
-#include "export/GraphPicture.h"
 #include "export/OutputDirectory.h"
+#include "export/PictureFile.h"
 #include "numerics/Errors.h"
 #include "pipeline/WindowHandlers.h"
+#include "render/GraphPicture.h"
 #include "window/DesignFileMenu.h"
 #include "window/Unit1.h"
 
@@ -163,3 +164,5 @@ bool SaveGraphTo(TForm1& form, const QString& file, GraphPicture picture) {
     SavePng(ComposeLabelledGraph(form.Client()->LabelLayer(), image1, form.Image1->pos(), background), ToPath(file));
   });
 }
+
+void SavePng(const QImage& image, const std::filesystem::path& file) { SavePngBytes(file, EncodePng(image)); }

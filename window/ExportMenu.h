@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QImage>
 #include <QString>
+#include <filesystem>
 
 #include "export/Export.h"
 
@@ -22,3 +24,6 @@ void BuildFileMenu(TForm1& form);
 bool ExportFiltersTo(TForm1& form, const QString& directory, const QString& prefix, FilterFormat format);
 bool ExportCurvesTo(TForm1& form, const QString& file);
 bool SaveGraphTo(TForm1& form, const QString& file, GraphPicture picture);
+
+// Writes the image as PNG, whole or not at all. Raises UserError "Cannot write '<file>': <reason>".
+void SavePng(const QImage& image, const std::filesystem::path& file);

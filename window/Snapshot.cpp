@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "export/GraphPicture.h"
 #include "export/StagedFiles.h"
 #include "numerics/Errors.h"
 #include "pipeline/DesignState.h"
 #include "window/Appearance.h"
+#include "window/ExportMenu.h"
 #include "window/Unit1.h"
 
 namespace {

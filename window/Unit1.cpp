@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QFontDatabase>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -22,35 +21,25 @@
 #include "numerics/Errors.h"
 #include "pipeline/Commands.h"
 #include "pipeline/WindowHandlers.h"
+#include "render/GraphPicture.h"
+#include "render/LabelLayer.h"
+#include "render/QtCanvas.h"
+#include "render/WindowFont.h"
 #include "window/AnalysisWindow.h"
 #include "window/CommandGuard.h"
 #include "window/Appearance.h"
 #include "window/Controls.h"
 #include "window/ExportMenu.h"
 #include "window/LiveUpdate.h"
-#include "window/QtCanvas.h"
 
 TForm1* Form1 = nullptr;
 
 namespace {
 
-constexpr int ClientWidth = 788;
-constexpr int ClientHeight = 599;
-constexpr int FontPixels = 12;
 constexpr int HeadingFontPixels = 16;
 // How often a live Calc lets the window take the user's input, in milliseconds.
 constexpr int LiveDispatchMs = 15;
 constexpr const char* WindowTitle = "firxover 1.0 - three-way FIR crossover designer (Kaiser window, 44.1 kHz)";
-
-// The designed face, as its own family name says it.
-const QString DesignedFace = QString::fromUtf8("ＭＳ Ｐゴシック");
-const QString SubstituteFace = QStringLiteral("IPAPGothic");
-
-QFont PixelFont(int pixels) {
-  QFont font(WindowFontFamily());
-  font.setPixelSize(pixels);
-  return font;
-}
 
 // Labels size themselves to their captions; the layout's sizes are those of the designed face, and
 // a label never shrinks below them.
@@ -140,7 +129,7 @@ QPixmap ShelfSketch() {
   painter.drawLine(f1X, levelY, f2X, axisY);     // the fall to f2
   painter.drawLine(f1X, axisY - 2, f1X, axisY + 2);
   painter.drawLine(f2X, axisY - 2, f2X, axisY + 2);
-  QFont font = PixelFont(8);
+  QFont font = WindowFont(8);
   painter.setFont(font);
   painter.drawText(QRect(f1X - 6, axisY + 2, 14, 9), Qt::AlignCenter, QStringLiteral("f1"));
   painter.drawText(QRect(f2X - 6, axisY + 2, 14, 9), Qt::AlignCenter, QStringLiteral("f2"));
@@ -169,41 +158,8 @@ class WindowGraphHost : public GraphHost {
 
 }  // namespace
 
-// The window surface of the axis labels. A redraw draws every label of the current axis modes, so the
-// layer is cleared when the first of them arrives: labels of the other mode leave no remnants where
-// the substitute face's blanks are narrower than the designed face's, and a redraw that stops before
-// its labels leaves the previous ones standing.
-class LabelLayerCanvas : public Canvas {
- public:
-  LabelLayerCanvas(QImage& layer, const QFont& font) : layer_(layer), canvas_(layer, font) {}
-  void SetTextColor(const QColor& colour) { canvas_.SetTextColor(colour); }
-  void BeginRedraw() { clearPending_ = true; }
-  void SetPenColor(Colour colour) override { canvas_.SetPenColor(colour); }
-  void SetPenStyle(PenStyle style) override { canvas_.SetPenStyle(style); }
-  void SetBrushColor(Colour colour) override { canvas_.SetBrushColor(colour); }
-  void MoveTo(int x, int y) override { canvas_.MoveTo(x, y); }
-  void LineTo(int x, int y) override { canvas_.LineTo(x, y); }
-  void Rectangle(int x1, int y1, int x2, int y2) override { canvas_.Rectangle(x1, y1, x2, y2); }
-  void TextOut(int x, int y, const std::string& text) override {
-    if (clearPending_) {
-      layer_.fill(Qt::transparent);
-      clearPending_ = false;
-    }
-    canvas_.TextOut(x, y, text);
-  }
-
- private:
-  QImage& layer_;
-  QtImageCanvas canvas_;
-  bool clearPending_ = false;
-};
-
-QString WindowFontFamily() {
-  return QFontDatabase::families().contains(DesignedFace) ? DesignedFace : SubstituteFace;
-}
-
 ImageControl::ImageControl(QWidget* parent)
-    : QWidget(parent), picture_(681, 337, QImage::Format_RGB32) {
+    : QWidget(parent), picture_(GraphImage1.Width, GraphImage1.Height, QImage::Format_RGB32) {
   picture_.fill(Qt::white);
 }
 
@@ -219,9 +175,9 @@ void ImageControl::paintEvent(QPaintEvent*) {
 }
 
 ClientArea::ClientArea(QWidget* parent)
-    : QWidget(parent), labelLayer_(ClientWidth, ClientHeight, QImage::Format_ARGB32_Premultiplied) {
+    : QWidget(parent), labelLayer_(GraphClientWidth, GraphClientHeight, QImage::Format_ARGB32_Premultiplied) {
   labelLayer_.fill(Qt::transparent);
-  setFixedSize(ClientWidth, ClientHeight);
+  setFixedSize(GraphClientWidth, GraphClientHeight);
   setAutoFillBackground(true);
 }
 
@@ -240,13 +196,13 @@ TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state
   surround->setAutoFillBackground(true);
   client_ = new ClientArea(surround);
   client_->setObjectName(QStringLiteral("ClientArea"));
-  client_->setFont(PixelFont(FontPixels));
+  client_->setFont(WindowFont(WindowFontPixels));
   setCentralWidget(surround);
   CreateControls();
   SetTabOrder();
 
-  imageCanvas_ = std::make_unique<QtImageCanvas>(Image1->Picture(), PixelFont(FontPixels));
-  windowCanvas_ = std::make_unique<LabelLayerCanvas>(client_->LabelLayer(), PixelFont(FontPixels));
+  imageCanvas_ = std::make_unique<QtImageCanvas>(Image1->Picture(), GraphLabelFont());
+  windowCanvas_ = std::make_unique<LabelLayerCanvas>(client_->LabelLayer(), GraphLabelFont());
   ApplyDesktopColours();
   graphHost_ = std::make_unique<WindowGraphHost>(*this);
   guard_ = new CommandGuard(*this);
@@ -255,7 +211,7 @@ TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state
   analysis_ = MakeAnalysisWindow(*this);
   // The layout's minimum size is settled before there is a platform window to tell about it.
   layout()->activate();
-  resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height());
+  resize(GraphClientWidth, GraphClientHeight + menuBar()->sizeHint().height());
   FormCreate();
 }
 
@@ -289,7 +245,7 @@ void TForm1::CreateControls() {
   QWidget* c = client_;
   Label6 = MakeLabel(c, "Label6", 32, 8, 567, 16,
                      "カイザー窓を用いたFIRフィルタの周波数特性(サンプリング周波数が44.1KHzの場合）");
-  Label6->setFont(PixelFont(HeadingFontPixels));
+  Label6->setFont(WindowFont(HeadingFontPixels));
   FitLabel(Label6);
   Button1 = new QPushButton(QStringLiteral("Calc"), c);
   Button1->setObjectName(QStringLiteral("Button1"));
@@ -365,7 +321,7 @@ void TForm1::CreateControls() {
 
   Image1 = new ImageControl(c);
   Image1->setObjectName(QStringLiteral("Image1"));
-  Image1->setGeometry(56, 200, 681, 337);
+  Image1->setGeometry(GraphImage1.Left, GraphImage1.Top, GraphImage1.Width, GraphImage1.Height);
   Label21 = MakeLabel(c, "Label21", 72, 568, 117, 12, "振幅の最大値：CMax =");
   GroupBox1 = new CaptionedGroupBox(QString::fromUtf8("グラフ軸"), c);
   GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
@@ -627,7 +583,7 @@ void TForm1::SetLive(bool live) {
   if (!live) statusBar()->clearMessage();
   // The status bar is added below the client area, which keeps its size and place.
   layout()->activate();
-  resize(ClientWidth, ClientHeight + menuBar()->sizeHint().height() + (live ? statusBar()->sizeHint().height() : 0));
+  resize(GraphClientWidth, GraphClientHeight + menuBar()->sizeHint().height() + (live ? statusBar()->sizeHint().height() : 0));
 }
 
 bool TForm1::CommandRunning() const { return guard_->Running(); }

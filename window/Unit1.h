@@ -234,5 +234,3 @@ class TForm1 : public QMainWindow, public FieldAccess {
 // The program's one window, alive while the event loop runs.
 extern TForm1* Form1;
 
-// The face of every control: the designed Japanese face where installed, else IPA P Gothic.
-QString WindowFontFamily();

@@ -1,10 +1,9 @@
-// Export of the last Calc: every format read back, the summary, the curves, the pictures and the
+// Export of the last Calc: every format read back, the summary, the curves and the
 // failure rules (message, nothing left behind).
 #include <gtest/gtest.h>
 #include <sndfile.h>
 #include <unistd.h>
 
-#include <QGuiApplication>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -16,7 +15,6 @@
 #include "analysis/ReportInputs.h"
 #include "analysis/ReportText.h"
 #include "export/Export.h"
-#include "export/GraphPicture.h"
 #include "numerics/Errors.h"
 #include "pipeline/Commands.h"
 #include "pipeline/MemoryFields.h"
@@ -308,55 +306,3 @@ TEST(FilterFormats, NamesAndExtensions) {
   EXPECT_FALSE(FilterFormatFromName("WAV").has_value());
 }
 
-class GraphPictureTest : public testing::Test {
- protected:
-  static void SetUpTestSuite() {
-    static int argc = 1;
-    static char name[] = "export_tests";
-    static char* argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    application_ = std::make_unique<QGuiApplication>(argc, argv);
-  }
-  static void TearDownTestSuite() { application_.reset(); }
-  static std::unique_ptr<QGuiApplication> application_;
-};
-std::unique_ptr<QGuiApplication> GraphPictureTest::application_;
-
-// The pixels the renderer fixes: grid rows, marker columns, the white field; the labelled picture
-// carries Image1 at (56, 200) on the background with the labels around it.
-TEST_F(GraphPictureTest, PicturesOfTheGraph) {
-  const auto design = Calculate(6);
-  const DesignState& s = design->state;
-  const GraphCurves curves{s.LowMag, s.MidMag, s.HighMag, s.SumMag, s.LowDb, s.MidDb, s.HighDb, s.SumDb};
-  const QColor background(0xEF, 0xEF, 0xEF);
-  const GraphPictures pictures = RenderGraphPictures(curves, GraphView{}, GraphLabelFont(), background);
-  const QImage& image = pictures.Image1;
-  ASSERT_EQ(image.size(), QSize(681, 337));
-  ASSERT_EQ(pictures.Labelled.size(), QSize(788, 599));
-  EXPECT_EQ(image.pixelColor(335, 10), QColor(Qt::red));
-  EXPECT_EQ(image.pixelColor(522, 10), QColor(Qt::blue));
-  EXPECT_EQ(image.pixelColor(0, 0), QColor(Qt::black));
-  EXPECT_EQ(image.pixelColor(600, 20), QColor(Qt::white));
-  for (int row : {281, 225, 169, 113}) {
-    int black = 0;
-    for (int x = 340; x < 440; ++x) black += image.pixelColor(x, row) == QColor(Qt::black);
-    EXPECT_TRUE(black >= 45 && black <= 55) << row;  // dotted
-  }
-  for (int x = 0; x < 681; ++x) EXPECT_EQ(pictures.Labelled.pixelColor(56 + x, 200 + 10), image.pixelColor(x, 10));
-  EXPECT_EQ(pictures.Labelled.pixelColor(5, 5), background);
-  int inked = 0;  // "10000Hz" below the right end
-  for (int y = 537; y < 549; ++y)
-    for (int x = 717; x < 757; ++x) inked += qGray(pictures.Labelled.pixel(x, y)) < 100;
-  EXPECT_GT(inked, 10);
-
-  TempDir dir;
-  SavePng(pictures.Labelled, dir.Path() / "graph.png");
-  EXPECT_EQ(QImage(QString::fromStdString((dir.Path() / "graph.png").string())).convertToFormat(QImage::Format_RGB32),
-            pictures.Labelled);
-  EXPECT_EQ(dir.Names(), std::vector<std::string>{"graph.png"});
-
-  GraphView badMarker;
-  badMarker.LowMarkerText = "abc";
-  EXPECT_EQ(ErrorText([&] { RenderGraphPictures(curves, badMarker, GraphLabelFont(), background); }),
-            Messages::NotReal("abc"));
-}

@@ -14,6 +14,7 @@
 
 #include "numerics/Errors.h"
 #include "pipeline/DesignState.h"
+#include "render/WindowFont.h"
 #include "window/ExportMenu.h"
 #include "window/Unit1.h"
 

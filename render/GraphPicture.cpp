@@ -1,13 +1,10 @@
-#include "export/GraphPicture.h"
+#include "render/GraphPicture.h"
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QFontDatabase>
 #include <QPainter>
 
-#include "export/StagedFiles.h"
-#include "numerics/Errors.h"
-#include "window/QtCanvas.h"
+#include "render/QtCanvas.h"
 
 namespace {
 
@@ -28,14 +25,6 @@ class PictureHost : public GraphHost {
 };
 
 }  // namespace
-
-QFont GraphLabelFont() {
-  // The same choice as the window's: the face named in its layout, or the substitute it ships with.
-  const QString designed = QString::fromUtf8("ＭＳ Ｐゴシック");
-  QFont font(QFontDatabase::families().contains(designed) ? designed : QStringLiteral("IPAPGothic"));
-  font.setPixelSize(12);
-  return font;
-}
 
 GraphPictures RenderGraphPictures(const GraphCurves& curves, const GraphView& view, const QFont& font,
                                   const QColor& background) {
@@ -66,12 +55,10 @@ QImage ComposeLabelledGraph(const QImage& labelLayer, const QImage& image1, QPoi
   return picture;
 }
 
-void SavePng(const QImage& image, const std::filesystem::path& file) {
+std::string EncodePng(const QImage& image) {
   QByteArray bytes;
   QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) throw UserError(CannotWriteMessage(file, "the picture cannot be encoded as PNG"));
-  StagedFiles staged;
-  staged.Stage(file, [&](StagedOutput& output) { output.Write(bytes.constData(), static_cast<size_t>(bytes.size())); });
-  staged.Commit();
+  if (!image.save(&buffer, "PNG")) return {};
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }

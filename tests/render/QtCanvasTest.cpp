@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "window/QtCanvas.h"
+#include "render/QtCanvas.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "window/QtCanvas.h"
+#include "render/QtCanvas.h"
 
 #include <QFontMetrics>
 #include <QPainter>
