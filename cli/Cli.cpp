@@ -200,9 +200,10 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
         if (request.json) {
           nlohmann::ordered_json json = ReportJson(measured);
           if (section) json["acoustic"] = AcousticReportJson(*section);
-          text = json.dump(2) + "\n";
+          // Measurement file names may hold any bytes; JSON texts must be UTF-8.
+          text = json.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
         } else {
-          text = ReportText(measured) + (section ? AcousticReportText(*section) : "");
+          text = ReportText(measured) + (section ? ToValidUtf8(AcousticReportText(*section)) : "");
         }
       }) || failed;
     }

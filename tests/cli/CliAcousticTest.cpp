@@ -167,6 +167,12 @@ TEST_F(CliAcoustic, MeasuredDriversWithTrimAndDelay) {
                            "' has no phase: the minimum phase of its magnitude is used\n"),
             std::string::npos)
       << notes.out;
+  // A file name that is not UTF-8 is shown with U+FFFD in its place.
+  const std::string latin1 = Write("woofer-\xE9.txt", "100 90\n1000 90\n10000 70\n");
+  const CliResult named = Cli({"report", "--low-driver", latin1, "--json"});
+  ASSERT_EQ(named.status, 0) << named.err;
+  EXPECT_EQ(nlohmann::json::parse(named.out)["acoustic"]["drivers"]["low"]["file"], Path("woofer-\uFFFD.txt"));
+  EXPECT_NE(Cli({"report", "--low-driver", latin1}).out.find("-\uFFFD.txt' (minimum phase)"), std::string::npos);
   const CliResult json = Cli({"report", "--low-driver", woofer, "--json"});
   const nlohmann::json acoustic = nlohmann::json::parse(json.out)["acoustic"];
   EXPECT_EQ(acoustic["held_ranges"], nlohmann::json::array({held}));
