@@ -21,7 +21,7 @@ const std::string& RecordedText(const CalcRecord& record, Field field) {
 ReportInput ReportInputFor(const DesignState& state, const CalcRecord& record) {
   const ExportedFilters filters = SelectFilters(state, record);
   ReportInput input;
-  input.RateHz = SampleRate;
+  input.RateHz = record.RateHz;
   input.Low = filters.Low;
   input.Mid = filters.Mid;
   input.High = filters.High;

@@ -19,6 +19,7 @@
 #include "export/OutputTarget.h"
 #include "export/SaveDesign.h"
 #include "numerics/Errors.h"
+#include "numerics/SampleRate.h"
 #include "pipeline/Commands.h"
 #include "pipeline/DesignState.h"
 #include "pipeline/MemoryFields.h"
@@ -90,6 +91,15 @@ std::vector<std::filesystem::path> OutputFiles(const CliRequest& request) {
   return files;
 }
 
+// The rate in place of every {rate} of the names the request writes to.
+void SubstituteRate(CliRequest& request, int rateHz) {
+  if (request.exportDirectory) request.exportDirectory = WithRate(*request.exportDirectory, rateHz);
+  request.exportPrefix = WithRate(request.exportPrefix, rateHz);
+  for (std::optional<std::string>* file : {&request.curvesFile, &request.pngFile, &request.labelledPngFile}) {
+    if (*file) **file = WithRate(**file, rateHz);
+  }
+}
+
 int UsageError(std::ostream& err, const std::string& message) {
   err << "firxover-cli: " << ToValidUtf8(message) << "\n" << UsageSummary()
       << "Try 'firxover-cli --help' for the options.\n";
@@ -101,7 +111,7 @@ int UsageError(std::ostream& err, const std::string& message) {
 int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
   const ParsedCommandLine parsed = ParseCommandLine(argc, argv);
   if (!parsed.usageError.empty()) return UsageError(err, parsed.usageError);
-  const CliRequest& request = parsed.request;
+  CliRequest request = parsed.request;
   if (request.command == CliCommand::Help) {
     out << HelpText();
     return FlushedOut(out, err) ? ExitDone : ExitCommandFailed;
@@ -110,11 +120,6 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
     out << "firxover-cli " << FIRXOVER_VERSION << "\n";
     return FlushedOut(out, err) ? ExitDone : ExitCommandFailed;
   }
-  // One file for two outputs would leave only the last of them.
-  if (const auto repeated = RepeatedOutput(OutputFiles(request))) {
-    return UsageError(err, RepeatedOutputMessage(repeated->first, repeated->second));
-  }
-
   ProgressFields fields(request.progress ? &err : nullptr);
   // The design file first, so that every other option overrides it; a file that cannot be used
   // stops the command before anything is computed or written.
@@ -131,6 +136,12 @@ int RunCli(int argc, char** argv, std::ostream& out, std::ostream& err) {
   for (const auto& [field, text] : request.texts) fields.SetText(field, text);
   if (request.adjustChecked) fields.SetAdjustChecked(*request.adjustChecked);
   if (request.shelfCutDb) SetShelfCut(fields, *request.shelfCutDb);
+  if (request.rateHz) fields.SetRateHz(*request.rateHz);
+  SubstituteRate(request, fields.RateHz());
+  // One file for two outputs would leave only the last of them.
+  if (const auto repeated = RepeatedOutput(OutputFiles(request))) {
+    return UsageError(err, RepeatedOutputMessage(repeated->first, repeated->second));
+  }
 
   DesignState state;
   const bool report = request.command == CliCommand::Report;

@@ -20,6 +20,7 @@ void SetShelfCut(MemoryFields& fields, int cutDb) {
 void LoadDesignSettings(const DesignSettings& settings, MemoryFields& fields) {
   for (Field field : AllFields) fields.SetText(field, settings.Text(field));
   fields.SetAdjustChecked(settings.adjustChecked);
+  fields.SetRateHz(settings.rateHz);
   if (SliderPositionOfCut(settings.shelfCutDb) != fields.SliderPosition()) SetShelfCut(fields, settings.shelfCutDb);
 }
 
@@ -28,5 +29,6 @@ DesignSettings CurrentDesignSettings(const MemoryFields& fields, const DesignSet
   for (Field field : AllFields) settings.Text(field) = fields.Text(field);
   settings.adjustChecked = fields.AdjustChecked();
   settings.shelfCutDb = ShelfCutOfPosition(fields.SliderPosition());
+  settings.rateHz = fields.RateHz();
   return settings;
 }

@@ -7,7 +7,7 @@
 void SetShelfCut(MemoryFields& fields, int cutDb);
 
 // Sets the fields from a design file as the window does when it opens one: every text, the
-// "adjust coefficient" box and the slider.
+// "adjust coefficient" box, the slider and the sampling rate.
 void LoadDesignSettings(const DesignSettings& settings, MemoryFields& fields);
 
 // The fields as they stand, as a design file. What the fields do not hold (the graph's axes, the

@@ -58,6 +58,7 @@ void WriteJson(std::ostream& out, const MemoryFields& fields, const DesignState&
   lengths["CascadeLength"] = state.CascadeLength;
   lengths["ShelfCutDb"] = state.ShelfCutDb;
   lengths["CMax"] = ComputeCMax(state);
+  lengths["Rate"] = fields.RateHz();  // the rate the command ran at, also when no Calc completed
   const std::pair<const char*, const RealArray*> arrays[] = {
       {"LowCoeffs", &state.LowCoeffs},     {"MidCoeffs", &state.MidCoeffs},   {"HighCoeffs", &state.HighCoeffs},
       {"SumCoeffs", &state.SumCoeffs},     {"ShelfCoeffs", &state.ShelfCoeffs}, {"LowCascade", &state.LowCascade},

@@ -4,6 +4,7 @@
 
 #include "cli/CliAcousticOptions.h"
 #include "numerics/Errors.h"
+#include "numerics/SampleRate.h"
 #include "numerics/TextConvert.h"
 
 namespace {
@@ -36,6 +37,7 @@ constexpr FieldOption EstimateOptions[] = {
 };
 
 constexpr std::string_view ShelfCutOption = "--shelf-cut";
+constexpr std::string_view RateOption = "--rate";
 
 // The design-file options of every command, each with a file name.
 bool IsDesignFileOption(std::string_view name) { return name == "--load" || name == "--save"; }
@@ -91,13 +93,19 @@ std::string OptionLines(std::string_view command) {
            std::string(option.role) + ", " + FieldName(option.field) + " (\"" + DefaultText(option.field) + "\")");
     }
   };
+  auto rateLine = [&] {
+    line(std::string(RateOption) + " HZ", "sampling rate of the design, " + std::to_string(MinSampleRate) + " .. " +
+                                              std::to_string(MaxSampleRate) + " Hz (" + std::to_string(SampleRate) + ")");
+  };
   if (command == "design") {
     fieldLines(DesignOptions);
     line("--adjust, --no-adjust", "\"adjust coefficient\", CheckBox3 (ticked)");
     line(std::string(ShelfCutOption) + " N", "shelving cut in dB, 0 .. 6 (0); the slider at position 6 - N");
+    rateLine();
     line("--export DIR", "write the filters and a summary into DIR (made, parents too, when missing)");
     line("--format F", "their format: wav (32-bit float, the default), wav64, txt, f32, dbl or csv");
     line("--prefix NAME", "their names: NAME-low.wav, -mid, -high, -sum, -shelf, -summary.txt (firxover)");
+    line("", "{rate} in DIR, NAME and the files below is replaced by the rate in Hz");
     line("--curves FILE", "write the eight response curves as CSV (magnitudes and dB)");
     line("--png FILE", "write the graph picture Image1 (681 x 337) as PNG");
     line("--png-labelled FILE", "write the graph with its axis labels (788 x 599) as PNG");
@@ -107,6 +115,7 @@ std::string OptionLines(std::string_view command) {
     fieldLines(DesignOptions);
     line("--adjust, --no-adjust", "\"adjust coefficient\", CheckBox3 (ticked)");
     line(std::string(ShelfCutOption) + " N", "shelving cut in dB, 0 .. 6 (0)");
+    rateLine();
     line("--progress", "show the Calc's progress as a line on stderr");
     text += DriverOptionLines();
     line("--load FILE", "take the fields from the design file FILE first; the other options override them");
@@ -115,6 +124,7 @@ std::string OptionLines(std::string_view command) {
     return text;
   } else {
     fieldLines(EstimateOptions);
+    rateLine();
   }
   line("--load FILE", "take the fields from the design file FILE first; the other options override them");
   line("--save FILE", "write the fields as they stand after the command to the design file FILE");
@@ -125,13 +135,13 @@ std::string OptionLines(std::string_view command) {
 }  // namespace
 
 std::string UsageSummary() {
-  return "Usage: firxover-cli design [--load FILE] [options] [--json] [--export DIR [--format F] [--prefix NAME]]\n"
-         "                          [--curves FILE] [--png FILE] [--png-labelled FILE] [--save FILE]\n"
-         "                          [driver options] [--acoustic-csv FILE]\n"
-         "       firxover-cli report [--load FILE] [design options] [driver options] [--acoustic-csv FILE]\n"
-         "                          [--json] [--save FILE]\n"
-         "       firxover-cli estimate [--load FILE] [--pass HZ] [--stop HZ] [--attenuation DB] [--json]\n"
-         "                            [--save FILE]\n"
+  return "Usage: firxover-cli design [--load FILE] [options] [--rate HZ] [--json]\n"
+         "                          [--export DIR [--format F] [--prefix NAME]] [--curves FILE] [--png FILE]\n"
+         "                          [--png-labelled FILE] [--save FILE] [driver options] [--acoustic-csv FILE]\n"
+         "       firxover-cli report [--load FILE] [design options] [--rate HZ] [driver options]\n"
+         "                          [--acoustic-csv FILE] [--json] [--save FILE]\n"
+         "       firxover-cli estimate [--load FILE] [--pass HZ] [--stop HZ] [--attenuation DB] [--rate HZ]\n"
+         "                            [--json] [--save FILE]\n"
          "       firxover-cli --help | --version\n";
 }
 
@@ -208,10 +218,11 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
 
     const FieldOption* option = designs ? FindOption(DesignOptions, name) : FindOption(EstimateOptions, name);
     const bool isShelfCut = designs && name == ShelfCutOption;
+    const bool isRate = name == RateOption;
     const bool isExport = request.command == CliCommand::Design && IsExportOption(name);
     const bool isDesignFile = IsDesignFileOption(name);
     const bool isDriver = designs && IsDriverValueOption(name);
-    if (option == nullptr && !isShelfCut && !isExport && !isDesignFile && !isDriver) {
+    if (option == nullptr && !isShelfCut && !isRate && !isExport && !isDesignFile && !isDriver) {
       return fail("unknown option '" + std::string(name) + "' for " + std::string(word));
     }
     std::string value;
@@ -239,6 +250,14 @@ ParsedCommandLine ParseCommandLine(int argc, const char* const* argv) {
     if (isExport) {
       if (const std::string problem = SetExportOption(request, name, value); !problem.empty()) return fail(problem);
       formatOrPrefixGiven = formatOrPrefixGiven || name == "--format" || name == "--prefix";
+      continue;
+    }
+    if (isRate) {
+      try {
+        request.rateHz = ParseSampleRate(value);
+      } catch (const UserError& error) {
+        return fail("option " + std::string(RateOption) + ": " + error.Text());
+      }
       continue;
     }
     int cutDb = -1;

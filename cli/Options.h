@@ -28,6 +28,7 @@ struct CliRequest {
   std::vector<std::pair<Field, std::string>> texts;  // in the order given; a later one wins
   std::optional<bool> adjustChecked;                 // CheckBox3
   std::optional<int> shelfCutDb;                     // 0 .. 6, the slider at position 6 - cut
+  std::optional<int> rateHz;                         // --rate: MinSampleRate .. MaxSampleRate
   bool json = false;
   bool progress = false;  // --progress: the Calc's progress as a line on stderr (design only)
   // What the design writes besides its output (design only).

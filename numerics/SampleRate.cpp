@@ -39,3 +39,14 @@ std::string KilohertzText(int rateHz) {
   while (decimals.back() == '0') decimals.pop_back();
   return text + "." + decimals;
 }
+
+std::string WithRate(std::string_view text, int rateHz) {
+  std::string result;
+  const std::string rate = std::to_string(rateHz);
+  for (size_t start = 0;;) {
+    const size_t found = text.find(RatePlaceholder, start);
+    if (found == std::string_view::npos) return result.append(text.substr(start));
+    result.append(text.substr(start, found - start)).append(rate);
+    start = found + RatePlaceholder.size();
+  }
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "numerics/CoreTypes.h"
 
@@ -17,6 +18,11 @@ int RequireSampleRate(long long rateHz);
 // A rate typed as text: optional blanks, decimal digits, optional blanks ("48000"). A sign, a
 // point, an exponent, an empty text or a value outside the range throws UserError(SampleRateMessage).
 int ParseSampleRate(const std::string& text);
+
+// The text with every "{rate}" replaced by the rate in Hz ("xo-{rate}" at 48000 gives "xo-48000"),
+// so that one command line or one name writes one set of files per rate.
+inline constexpr std::string_view RatePlaceholder = "{rate}";
+std::string WithRate(std::string_view text, int rateHz);
 
 // The rate (>= 0 Hz) in kHz with as many decimals as it needs: 44100 gives "44.1", 48000 "48", 22050 "22.05".
 std::string KilohertzText(int rateHz);

@@ -30,6 +30,7 @@ CalcRecord RecordCalc(const FieldAccess& fields, const DesignState& state) {
   record.TotalTaps = state.TotalTaps;
   record.CascadeLength = state.CascadeLength;
   record.ShelfLength = state.ShelfLength;
+  record.RateHz = state.RateHz;
   record.AdjustChecked = fields.AdjustChecked();
   record.SliderPosition = fields.SliderPosition();
   record.CMax = ComputeCMax(state);

@@ -26,6 +26,7 @@ struct CalcRecord {
   int32_t TotalTaps = 0;      // length of the bare bands
   int32_t CascadeLength = 0;  // length of the cascades
   int32_t ShelfLength = 0;
+  int RateHz = SampleRate;    // the sampling rate of the filters, Hz
   bool AdjustChecked = false;
   int SliderPosition = 0;
   double CMax = 0.0;

@@ -18,6 +18,7 @@
 #include "numerics/Errors.h"
 #include "numerics/FloatingPoint.h"
 #include "numerics/ParallelWork.h"
+#include "numerics/SampleRate.h"
 #include "numerics/TextConvert.h"
 #include "pipeline/CalcProgress.h"
 #include "pipeline/WindowHandlers.h"
@@ -99,6 +100,9 @@ CalcRecord DesignAndShow(FieldAccess& fields, DesignState& state) {
   // From here on the state is rewritten: an export of an earlier Calc is no longer possible.
   ++state.Generation;
   fields.SetBusyCursor(true);
+  // Refused before any field is touched, like a corner out of range.
+  const int rateHz = RequireSampleRate(fields.RateHz());
+  state.RateHz = rateHz;
 
   const NormalizedTaps low = NormalizeTapCount(fields, Field::Edit1);
   const NormalizedTaps mid = NormalizeTapCount(fields, Field::Edit9);
@@ -131,17 +135,17 @@ CalcRecord DesignAndShow(FieldAccess& fields, DesignState& state) {
   state.ShelfCutDb = ShelfCutOfPosition(fields.SliderPosition());
   // The counts are checked above, so the costs cannot overflow.
   CalcProgress progress(fields, low.count + mid.count + high.count, totalTaps, totalTaps + ShelfLength - 1,
-                        CascadesWithShelf(state.ShelfCutDb), SampleRate);
+                        CascadesWithShelf(state.ShelfCutDb), rateHz);
   // Designed on every press, also when the cut is 0 dB and the shelf is not used.
-  progress.Shelf([&] { DesignShelf(f1, f2, state.ShelfCutDb, SampleRate, state.ShelfCoeffs); });
+  progress.Shelf([&] { DesignShelf(f1, f2, state.ShelfCutDb, rateHz, state.ShelfCoeffs); });
 
   const double beta = KaiserBeta(ParseReal(fields.Text(Field::Edit8)));
   progress.Bands([&] {
     // The bands' own arrays live only until they are centred. Each design splits its taps over the
     // worker threads; when several fail, the error is the one the first failing design raises.
-    const RealArray lowBand = DesignLowPass(low.count, lowCutHz, beta, SampleRate);
-    const RealArray midBand = DesignBandPass(mid.count, midLowHz, midHighHz, beta, SampleRate);
-    const RealArray highBand = DesignHighPass(high.count, highCutHz, beta, SampleRate);
+    const RealArray lowBand = DesignLowPass(low.count, lowCutHz, beta, rateHz);
+    const RealArray midBand = DesignBandPass(mid.count, midLowHz, midHighHz, beta, rateHz);
+    const RealArray highBand = DesignHighPass(high.count, highCutHz, beta, rateHz);
     state.LowCoeffs = CentreBand(lowBand, totalTaps);
     state.MidCoeffs = CentreBand(midBand, totalTaps);
     state.HighCoeffs = CentreBand(highBand, totalTaps);
@@ -174,7 +178,7 @@ CalcRecord DesignAndShow(FieldAccess& fields, DesignState& state) {
                                       {mid, state.MidMag, state.MidDb},
                                       {high, state.HighMag, state.HighDb},
                                       {sum, state.SumMag, state.SumDb}};
-    progress.Responses(count, [&](const auto& stored) { EvaluateResponses(targets, count, SampleRate, stored); });
+    progress.Responses(count, [&](const auto& stored) { EvaluateResponses(targets, count, rateHz, stored); });
   };
   if (!CascadesWithShelf(state.ShelfCutDb)) {
     state.SumCoeffs = SumBands(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, totalTaps);
@@ -234,6 +238,6 @@ void LengthEstimateCommand(FieldAccess& fields) {
   // A cutoff no 64-bit integer holds is refused before either label changes.
   fields.SetCaption(Caption::Label18, "CutOff     ：" + std::to_string(KaiserCutoffHz(passHz, stopHz)) + "Hz");
 
-  const int32_t ideal = KaiserIdealTaps(passHz, stopHz, attenuationDb, SampleRate);
+  const int32_t ideal = KaiserIdealTaps(passHz, stopHz, attenuationDb, fields.RateHz());
   fields.SetCaption(Caption::Label20, "Ideal Taps： " + std::to_string(ideal));
 }

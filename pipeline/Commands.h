@@ -24,14 +24,15 @@ NormalizedTaps NormalizeTapCount(FieldAccess& fields, Field field);
 // value the CMax label shows. 0 for curves that are all zero.
 double ComputeCMax(const DesignState& state);
 
-// Calc: validates the shelving corners, designs the shelf and the three bands, cascades them when
+// Calc: validates the shelving corners, designs the shelf and the three bands at the fields' rate
+// (a rate outside MinSampleRate .. MaxSampleRate fails with SampleRateMessage), cascades them when
 // the cut is at least 1 dB, evaluates the four responses, writes CMax and the total length and
 // redraws. Returns what happened; never raises. A corner out of range is refused (its message shown,
 // the field corrected, nothing else touched). An error or a cancel stops it part way: whatever was
 // written before stays, and the error's text is the outcome's message, not yet shown.
 [[nodiscard]] CalcOutcome CalcCommand(FieldAccess& fields, DesignState& state);
 
-// The Kaiser length estimate: reads Edit6, Edit7, Edit8 and writes Label18 and Label20. Raises
+// The Kaiser length estimate at the fields' rate: reads Edit6, Edit7, Edit8 and writes Label18 and Label20. Raises
 // UserError for a field that is not a number, for equal band edges (after Label18 is written) and
 // for values whose results cannot be held in their integers.
 void LengthEstimateCommand(FieldAccess& fields);

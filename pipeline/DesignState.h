@@ -23,6 +23,8 @@ struct DesignState {
   int32_t ShelfLength = 0;
   int32_t CascadeLength = 0;
   int32_t ShelfCutDb = 0;
+  // The sampling rate the arrays and curves were computed at, in Hz; written by the Calc.
+  int RateHz = SampleRate;
 
   // Counts the Calcs that have started rewriting this state, so that a record of an earlier Calc
   // can tell that the arrays are no longer the ones it describes.

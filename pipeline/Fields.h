@@ -2,6 +2,8 @@
 
 #include <string>
 
+#include "numerics/CoreTypes.h"
+
 // The window's controls as the commands see them. The Qt window and the CLI are two
 // implementations; the commands never know which one they run behind.
 enum class Field {
@@ -45,6 +47,8 @@ class FieldAccess {
   virtual bool Locked(Field field) const = 0;
 
   virtual bool AdjustChecked() const = 0;  // CheckBox3, "adjust coefficient"
+  // The sampling rate of the design in Hz, MinSampleRate .. MaxSampleRate: the Design menu's choice.
+  virtual int RateHz() const { return SampleRate; }
   virtual int SliderPosition() const = 0;  // TrackBarShelbGain, 0 (top) .. 6 (bottom)
 
   virtual std::string CaptionText(Caption caption) const = 0;

@@ -22,6 +22,9 @@ class MemoryFields : public FieldAccess {
   int SliderPosition() const override { return sliderPosition_; }
   void SetAdjustChecked(bool checked) { adjustChecked_ = checked; }
   void SetSliderPosition(int position) { sliderPosition_ = position; }
+  int RateHz() const override { return rateHz_; }
+  // Any rate is held; the commands refuse one outside MinSampleRate .. MaxSampleRate.
+  void SetRateHz(int rateHz) { rateHz_ = rateHz; }
 
   std::string CaptionText(Caption caption) const override;
   void SetCaption(Caption caption, const std::string& text) override;
@@ -39,6 +42,7 @@ class MemoryFields : public FieldAccess {
   std::array<std::string, CaptionCount> captions_;
   bool adjustChecked_ = true;
   int sliderPosition_ = 6;
+  int rateHz_ = SampleRate;
   std::vector<std::string> messages_;
   bool busy_ = false;
 };
