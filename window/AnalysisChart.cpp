@@ -24,7 +24,6 @@
 
 namespace {
 
-constexpr const char* FilterNames[] = {"low", "mid", "high", "sum"};
 // One wheel notch zooms in or out by this factor.
 constexpr double WheelZoomFactor = 1.25;
 
@@ -99,6 +98,10 @@ std::array<QColor, 4> FilterColours(const QPalette& palette) {
   return {QColor(200, 80, 0), QColor(0, 135, 95), QColor(0, 95, 200), sum};
 }
 
+std::vector<SeriesLook> FilterLooks() {
+  return {{QStringLiteral("low"), 0}, {QStringLiteral("mid"), 1}, {QStringLiteral("high"), 2}, {QStringLiteral("sum"), 3}};
+}
+
 // The chart view: forwards the wheel, the mouse position and double clicks to the chart panel, and
 // leaves dragging to the rubber band.
 class AnalysisChart::ZoomView : public QChartView {
@@ -140,8 +143,8 @@ class AnalysisChart::ZoomView : public QChartView {
   AnalysisChart& owner_;
 };
 
-AnalysisChart::AnalysisChart(const ChartLayout& layout, MessageSink messages, QWidget* parent)
-    : QWidget(parent), layout_(layout), messages_(std::move(messages)) {
+AnalysisChart::AnalysisChart(const ChartLayout& layout, MessageSink messages, QWidget* parent, std::vector<SeriesLook> looks)
+    : QWidget(parent), layout_(layout), messages_(std::move(messages)), looks_(std::move(looks)) {
   chart_ = new QChart;
   chart_->setTitle(layout_.Title);
   chart_->legend()->setAlignment(Qt::AlignBottom);
@@ -167,9 +170,10 @@ AnalysisChart::AnalysisChart(const ChartLayout& layout, MessageSink messages, QW
   yAxis_->setTitleText(layout_.YTitle);
   chart_->addAxis(xAxis_, Qt::AlignBottom);
   chart_->addAxis(yAxis_, Qt::AlignLeft);
+  series_.resize(looks_.size());
   for (size_t filter = 0; filter < series_.size(); ++filter) {
     auto* series = new QLineSeries;
-    series->setName(QString::fromLatin1(FilterNames[filter]));
+    series->setName(looks_[filter].Name);
     chart_->addSeries(series);
     series->attachAxis(xAxis_);
     series->attachAxis(yAxis_);
@@ -225,8 +229,10 @@ void AnalysisChart::ApplyColours() {
   xAxis_->setMinorGridLineColor(grid);
   const std::array<QColor, 4> colours = FilterColours(palette);
   for (size_t filter = 0; filter < series_.size(); ++filter) {
-    QPen pen(colours[filter]);
-    pen.setWidthF(filter == 3 ? 1.5 : 2.0);
+    const SeriesLook& look = looks_[filter];
+    QPen pen(colours[look.Colour % colours.size()]);
+    pen.setWidthF(look.Colour == 3 ? 1.5 : 2.0);
+    pen.setStyle(look.Line);
     series_[filter]->setPen(pen);
   }
 }
@@ -242,8 +248,9 @@ void AnalysisChart::changeEvent(QEvent* event) {
   }
 }
 
-void AnalysisChart::SetCurves(const AnalysisCurveSet& curves) {
-  curves_ = curves;
+void AnalysisChart::SetCurves(std::span<const AnalysisCurve> curves) {
+  curves_.assign(curves.begin(), curves.begin() + static_cast<std::ptrdiff_t>(std::min(curves.size(), series_.size())));
+  curves_.resize(series_.size());
   double xLow = INFINITY, xHigh = -INFINITY, yLow = INFINITY, yHigh = -INFINITY;
   for (size_t filter = 0; filter < series_.size(); ++filter) {
     const AnalysisCurve& curve = curves_[filter];
@@ -356,7 +363,7 @@ QString AnalysisChart::ReadoutAt(double x) const {
       const double toAbove = log ? std::log(above / x) : above - x;
       if (toBelow <= toAbove) --index;
     }
-    text += QStringLiteral("   ") + QString::fromLatin1(FilterNames[filter]) + QLatin1Char(' ') +
+    text += QStringLiteral("   ") + looks_[filter].Name + QLatin1Char(' ') +
             Format(curve.Y[index], layout_.YDecimals, layout_.YUnit);
   }
   return text;

@@ -4,7 +4,9 @@
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "window/AnalysisCurves.h"
 
@@ -36,7 +38,18 @@ ChartLayout ChartLayoutOf(AnalysisPlot plot);
 // backgrounds, one for dark ones, the sum in the palette's text colour.
 std::array<QColor, 4> FilterColours(const QPalette& palette);
 
-// One plot of the analysis window: a chart of the four filters with a legend whose markers hide and
+// How one curve of a chart looks: its legend name, its colour (an index into FilterColours) and line.
+struct SeriesLook {
+  QString Name;
+  size_t Colour = 0;
+  Qt::PenStyle Line = Qt::SolidLine;
+};
+
+// The four filters: "low", "mid", "high" and "sum", solid, each in its own colour.
+std::vector<SeriesLook> FilterLooks();
+
+// One plot of the analysis window: a chart of its curves (the four filters unless told otherwise)
+// with a legend whose markers hide and
 // show their curves, wheel zoom about the mouse, rubber-band zoom by dragging, reset by double click
 // or the "Reset zoom" button, the values under the mouse in a readout line, and "Save PNG…" and
 // "Save SVG…" with a file dialog.
@@ -44,11 +57,13 @@ class AnalysisChart : public QWidget {
  public:
   using MessageSink = std::function<void(const std::string&)>;
 
-  AnalysisChart(const ChartLayout& layout, MessageSink messages, QWidget* parent = nullptr);
+  AnalysisChart(const ChartLayout& layout, MessageSink messages, QWidget* parent = nullptr,
+                std::vector<SeriesLook> looks = FilterLooks());
 
-  // Draws these curves (low, mid, high, sum) and shows them whole; hidden filters stay hidden.
-  void SetCurves(const AnalysisCurveSet& curves);
-  const AnalysisCurveSet& Curves() const { return curves_; }
+  // Draws these curves, one for each look in order (missing ones empty), and shows them whole;
+  // hidden curves stay hidden.
+  void SetCurves(std::span<const AnalysisCurve> curves);
+  const std::vector<AnalysisCurve>& Curves() const { return curves_; }
 
   QChart* Chart() const { return chart_; }
   QChartView* View() const { return view_; }
@@ -87,9 +102,10 @@ class AnalysisChart : public QWidget {
   QChartView* view_ = nullptr;
   QAbstractAxis* xAxis_ = nullptr;
   QAbstractAxis* yAxis_ = nullptr;
-  std::array<QLineSeries*, 4> series_{};
+  std::vector<SeriesLook> looks_;
+  std::vector<QLineSeries*> series_;
   QLabel* readout_ = nullptr;
-  AnalysisCurveSet curves_;
+  std::vector<AnalysisCurve> curves_;
   double xFrom_ = 1, xTo_ = 2, yFrom_ = 0, yTo_ = 1;  // the whole curves
   bool recolouring_ = false;
 };

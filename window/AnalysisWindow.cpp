@@ -15,6 +15,7 @@
 #include "analysis/ReportText.h"
 #include "numerics/Errors.h"
 #include "numerics/SampleRate.h"
+#include "window/AnalysisAcoustic.h"
 #include "window/LiveUpdate.h"
 #include "window/Unit1.h"
 
@@ -137,6 +138,9 @@ AnalysisWindow* MakeAnalysisWindow(TForm1& form) {
     window->raise();
     window->activateWindow();
   });
+  auto* acoustic = new AcousticTab(*form.Drivers(), [&form](const std::string& text) { form.ShowMessage(text); });
+  window->AddTab(acoustic, QStringLiteral("Acoustic"));
+  window->OnDrawn([acoustic](const DesignState& state, const CalcRecord& record) { acoustic->ShowDesign(state, record); });
   form.AddCalcListener([window](const CalcOutcome& outcome) {
     if (outcome.Status == CalcStatus::Completed && outcome.Record) window->FollowCalc(*outcome.Record);
   });

@@ -69,5 +69,6 @@ class AnalysisWindow : public QWidget {
 QKeySequence AnalysisShortcut();
 
 // Adds "Analysis…" to the form's "View" menu, and makes the analysis window it opens (a child window
-// of the form, hidden until asked for) and tells it of every completed Calc; returns the window.
+// of the form, hidden until asked for, with an "Acoustic" tab for the form's drivers) and tells it
+// of every completed Calc; returns the window. The form's drivers must exist.
 AnalysisWindow* MakeAnalysisWindow(TForm1& form);

@@ -21,6 +21,7 @@
 
 #include "export/SaveDesign.h"
 #include "numerics/Errors.h"
+#include "window/DriversDialog.h"
 #include "window/Unit1.h"
 
 namespace {
@@ -137,8 +138,9 @@ void DesignDocument::AddMenuItems(QMenu* menu, QAction* before) {
 }
 
 DesignSettings DesignDocument::Current() const {
-  // What the window has no control for (the driver settings) stays as the file had it.
+  // What the window has no control for stays as the file had it.
   DesignSettings settings = saved_;
+  settings.drivers = form_.Drivers()->Setups();
   for (Field field : AllFields) settings.Text(field) = form_.Text(field);
   settings.adjustChecked = form_.CheckBox3->isChecked();
   settings.shelfCutDb = ShelfCutOfPosition(form_.TrackBarShelbGain->value());
@@ -156,6 +158,7 @@ void DesignDocument::Apply(const DesignSettings& settings) {
   if (form_.TrackBarShelbGain->value() != position) form_.TrackBarShelbGain->setValue(position);
   if (form_.CheckBox1->isChecked() != settings.logFrequency) form_.CheckBox1->click();
   if (form_.CheckBox2->isChecked() != settings.logLevel) form_.CheckBox2->click();
+  form_.Drivers()->SetSetups(settings.drivers);
 }
 
 bool DesignDocument::MayDropChanges() {

@@ -29,6 +29,7 @@
 #include "window/CommandGuard.h"
 #include "window/Appearance.h"
 #include "window/Controls.h"
+#include "window/DriversDialog.h"
 #include "window/ExportMenu.h"
 #include "window/LiveUpdate.h"
 
@@ -208,6 +209,7 @@ TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state
   guard_ = new CommandGuard(*this);
   BuildFileMenu(*this);
   LiveUpdateOf(*this);
+  drivers_ = MakeWindowDrivers(*this);
   analysis_ = MakeAnalysisWindow(*this);
   // The layout's minimum size is settled before there is a platform window to tell about it.
   layout()->activate();

@@ -27,6 +27,7 @@ class LabelLayerCanvas;
 class QtImageCanvas;
 class CommandGuard;
 class AnalysisWindow;
+class WindowDrivers;
 
 // The picture control of the graph: shows its QImage again on every repaint, nothing before the
 // first drawing.
@@ -79,6 +80,8 @@ class TForm1 : public QMainWindow, public FieldAccess {
   const std::optional<CalcRecord>& LastCalc() const { return lastCalc_; }
   // The analysis window ("View > Analysis…"), told of every completed Calc.
   AnalysisWindow* Analysis() const { return analysis_; }
+  // The drivers behind the ways ("Design > Drivers…", design files).
+  WindowDrivers* Drivers() const { return drivers_; }
 
   // Event handlers.
   void FormCreate();
@@ -228,6 +231,7 @@ class TForm1 : public QMainWindow, public FieldAccess {
   std::optional<CalcRecord> lastCalc_;
   CommandGuard* guard_ = nullptr;
   AnalysisWindow* analysis_ = nullptr;
+  WindowDrivers* drivers_ = nullptr;
   Pending pending_;
 };
 

@@ -97,10 +97,10 @@ class AnalysisWindowTest : public QObject {
     form_->Button1Click();
     QCOMPARE(window->ShownGeneration(), std::optional<uint64_t>(form_->LastCalc()->Generation));
     QVERIFY(window->Tabs()->isVisible());
-    QCOMPARE(window->Tabs()->count(), 6);
+    QCOMPARE(window->Tabs()->count(), 7);
     QStringList titles;
     for (int i = 0; i < window->Tabs()->count(); ++i) titles << window->Tabs()->tabText(i);
-    QCOMPARE(titles, (QStringList{"Magnitude", "Phase", "Group delay", "Impulse", "Step", "Report"}));
+    QCOMPARE(titles, (QStringList{"Magnitude", "Phase", "Group delay", "Impulse", "Step", "Report", "Acoustic"}));
     for (AnalysisPlot plot : AllAnalysisPlots) {
       AnalysisChart* chart = window->Chart(plot);
       QCOMPARE(chart->Chart()->series().size(), 4);

@@ -1,0 +1,111 @@
+#include "window/AnalysisAcoustic.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QSplitter>
+#include <QVBoxLayout>
+#include <cmath>
+#include <numbers>
+
+#include "analysis/AcousticReport.h"
+#include "analysis/Measures.h"
+#include "analysis/ReportInputs.h"
+#include "numerics/Errors.h"
+#include "window/DriversDialog.h"
+
+std::vector<SeriesLook> AcousticLooks() {
+  std::vector<SeriesLook> looks;
+  for (Way way : AllWays)
+    looks.push_back({QString::fromLatin1(WayName(way)) + QStringLiteral(" driver"), static_cast<size_t>(way), Qt::DashLine});
+  for (Way way : AllWays) looks.push_back({QString::fromLatin1(WayName(way)), static_cast<size_t>(way), Qt::SolidLine});
+  looks.push_back({QStringLiteral("sum"), 3, Qt::SolidLine});
+  return looks;
+}
+
+std::vector<AnalysisCurve> AcousticCurves(const AcousticResponse& response, AnalysisPlot plot) {
+  const auto curveOf = [&](const std::vector<std::complex<double>>& values) {
+    AnalysisCurve curve;
+    double loudest = 0;
+    for (const std::complex<double>& value : values) loudest = std::max(loudest, std::abs(value));
+    // As on the Phase tab: no phase where the curve lies more than 100 dB below its own peak.
+    const double quietest = loudest * std::pow(10.0, PhaseFloorDb / 20);
+    for (size_t i = 0; i < values.size() && i < response.FrequencyHz.size(); ++i) {
+      if (plot == AnalysisPlot::Phase && !(std::abs(values[i]) >= quietest)) continue;
+      double y = 0;
+      if (plot == AnalysisPlot::Phase) {
+        y = std::atan2(values[i].imag(), values[i].real()) * 180.0 / std::numbers::pi;
+        if (y <= -180.0) y += 360.0;
+      } else {
+        y = LevelDb(std::abs(values[i]));
+      }
+      if (!std::isfinite(y)) continue;
+      curve.X.push_back(response.FrequencyHz[i]);
+      curve.Y.push_back(y);
+    }
+    return curve;
+  };
+  std::vector<AnalysisCurve> curves;
+  for (const auto& driver : response.Driver) curves.push_back(curveOf(driver));
+  for (const auto& way : response.Way) curves.push_back(curveOf(way));
+  curves.push_back(curveOf(response.Sum));
+  return curves;
+}
+
+AcousticTab::AcousticTab(WindowDrivers& drivers, AnalysisChart::MessageSink messages, QWidget* parent)
+    : QWidget(parent), drivers_(drivers) {
+  setObjectName(QStringLiteral("AcousticTab"));
+  ChartLayout magnitude = ChartLayoutOf(AnalysisPlot::Magnitude);
+  magnitude.Title = QStringLiteral("Acoustic magnitude");
+  magnitude.YTicks = 5;  // half a window high: fewer labels
+  ChartLayout phase = ChartLayoutOf(AnalysisPlot::Phase);
+  phase.Title = QStringLiteral("Acoustic phase, the filters' shared latency removed");
+  auto* splitter = new QSplitter(Qt::Vertical, this);
+  magnitude_ = new AnalysisChart(magnitude, messages, splitter, AcousticLooks());
+  magnitude_->setObjectName(QStringLiteral("AcousticMagnitudeChart"));
+  phase_ = new AnalysisChart(phase, messages, splitter, AcousticLooks());
+  phase_->setObjectName(QStringLiteral("AcousticPhaseChart"));
+  notes_ = new QLabel(this);
+  notes_->setObjectName(QStringLiteral("AcousticNotes"));
+  notes_->setTextFormat(Qt::PlainText);
+  notes_->setWordWrap(true);
+  notes_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  auto* column = new QVBoxLayout(this);
+  column->addWidget(splitter, 1);
+  column->addWidget(notes_);
+  drivers_.OnChanged([this] {
+    stale_ = true;
+    if (isVisible()) Draw();
+  });
+}
+
+void AcousticTab::ShowDesign(const DesignState& state, const CalcRecord& record) {
+  state_ = &state;
+  record_ = record;
+  stale_ = true;
+  if (isVisible()) Draw();
+}
+
+void AcousticTab::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (stale_) Draw();
+}
+
+void AcousticTab::Draw() {
+  stale_ = false;
+  if (!state_ || !record_) return;
+  try {
+    const ReportInput input = ReportInputFor(*state_, *record_);
+    const AcousticResponse response = AcousticResponseFor(input, drivers_.Loaded());
+    magnitude_->SetCurves(AcousticCurves(response, AnalysisPlot::Magnitude));
+    phase_->SetCurves(AcousticCurves(response, AnalysisPlot::Phase));
+    QStringList notes;
+    for (const std::string& note : response.DerivedPhases) notes << QString::fromStdString(note);
+    for (const std::string& note : response.HeldRanges) notes << QString::fromStdString(note);
+    if (!drivers_.Setups()) notes.prepend(QString::fromUtf8("Ideal drivers (0 dB, 0°) in every way: Design > Drivers… loads their measurements."));
+    notes_->setText(notes.join(QLatin1Char('\n')));
+  } catch (const UserError& error) {
+    magnitude_->SetCurves({});
+    phase_->SetCurves({});
+    notes_->setText(QString::fromStdString(error.Text()));
+  }
+}
