@@ -376,6 +376,22 @@ TEST(DesignFileTest, DriverPathsRelativeToTheDesign) {
     EXPECT_EQ(ResolvedDriverPath(StoredDriverPath(file, "/x/y"), "/x/y"), file) << file;
 }
 
+TEST(DesignFileTest, DriversJsonRoundTrip) {
+  // What the window's dialog keeps: settings to the object and back, in one directory or moved.
+  DriverSetups setups;
+  setups[0] = DriverSetup{"/m/drivers/w.frd", -2.5, Polarity::Normal, 3.25};
+  setups[2] = DriverSetup{"/other/t.txt", 1000, Polarity::Inverted, -100};
+  const nlohmann::ordered_json json = DriversToJson(setups, "/m/designs");
+  EXPECT_EQ(json["low"]["file"], "../drivers/w.frd");
+  EXPECT_EQ(json["high"]["file"], "../../other/t.txt");
+  EXPECT_FALSE(json["mid"].contains("file"));
+  EXPECT_EQ(DriversFromJson(json, "/m/designs"), setups);
+  // Read from a copy of the document in another directory, the relative files move with it.
+  const DriverSetups moved = DriversFromJson(json, "/n/designs");
+  EXPECT_EQ(moved[0].File, "/n/drivers/w.frd");
+  EXPECT_EQ(DriversFromJson(nlohmann::ordered_json::object(), "/m"), DriverSetups{});
+}
+
 // Files on disk: the size limit, what is not a regular file, and the system's reasons.
 class DesignFileOnDiskTest : public ::testing::Test {
  protected:
