@@ -16,6 +16,7 @@
 #include "export/StagedFiles.h"
 #include "numerics/Errors.h"
 #include "numerics/FloatingPoint.h"
+#include "numerics/SampleRate.h"
 #include "numerics/TextConvert.h"
 #include "pipeline/Commands.h"
 
@@ -32,8 +33,8 @@ struct FormatInfo {
 };
 
 constexpr FormatInfo Formats[] = {
-    {FilterFormat::Wav32, "wav", ".wav", "WAV, mono, 44100 Hz, 32-bit IEEE float"},
-    {FilterFormat::Wav64, "wav64", ".wav", "WAV, mono, 44100 Hz, 64-bit IEEE float"},
+    {FilterFormat::Wav32, "wav", ".wav", "WAV, mono, {rate} Hz, 32-bit IEEE float"},
+    {FilterFormat::Wav64, "wav64", ".wav", "WAV, mono, {rate} Hz, 64-bit IEEE float"},
     {FilterFormat::Text, "txt", ".txt", "text, one coefficient a line (%.17g, '.' as the point), no header"},
     {FilterFormat::Float32, "f32", ".f32", "raw little-endian 32-bit IEEE float, no header"},
     {FilterFormat::Float64, "dbl", ".dbl", "raw little-endian 64-bit IEEE float, no header"},
@@ -112,9 +113,9 @@ struct SndfileCloser {
   void operator()(SNDFILE* file) const { sf_close(file); }
 };
 
-void WriteWav(StagedOutput& output, std::span<const double> taps, FilterFormat format) {
+void WriteWav(StagedOutput& output, std::span<const double> taps, FilterFormat format, int rateHz) {
   SF_INFO info{};
-  info.samplerate = SampleRate;
+  info.samplerate = rateHz;
   info.channels = 1;
   info.format = SF_FORMAT_WAV | (SinglePrecision(format) ? SF_FORMAT_FLOAT : SF_FORMAT_DOUBLE);
   // The descriptor stays ours, so that the caller can flush it to disk before it is closed.
@@ -138,10 +139,11 @@ void WriteWav(StagedOutput& output, std::span<const double> taps, FilterFormat f
   if (const int error = sf_close(file.release()); error != 0) output.Fail(sf_error_number(error));
 }
 
-void WriteFilter(StagedOutput& output, std::span<const double> taps, FilterFormat format) {
+// rateHz goes into the header of the formats that have one.
+void WriteFilter(StagedOutput& output, std::span<const double> taps, FilterFormat format, int rateHz) {
   switch (format) {
     case FilterFormat::Wav32:
-    case FilterFormat::Wav64: WriteWav(output, taps, format); return;
+    case FilterFormat::Wav64: WriteWav(output, taps, format, rateHz); return;
     case FilterFormat::Text: WriteText(output, taps); return;
     case FilterFormat::Float32:
     case FilterFormat::Float64: WriteRaw(output, taps, format); return;
@@ -168,8 +170,8 @@ std::string LatencySamples(size_t length) {
   return Fixed((static_cast<double>(length) - 1) / 2, 1);
 }
 
-std::string LatencyColumns(size_t length) {
-  const double milliseconds = (static_cast<double>(length) - 1) / 2 / SampleRate * 1000;
+std::string LatencyColumns(size_t length, int rateHz) {
+  const double milliseconds = (static_cast<double>(length) - 1) / 2 / rateHz * 1000;
   return Padded(LatencySamples(length) + " samples", 16) + Fixed(milliseconds, 3) + " ms";
 }
 
@@ -189,6 +191,8 @@ std::optional<FilterFormat> FilterFormatFromName(std::string_view name) {
 const char* FilterFormatName(FilterFormat format) { return InfoOf(format).name; }
 
 const char* FilterFormatExtension(FilterFormat format) { return InfoOf(format).extension; }
+
+std::string FilterFormatDescription(FilterFormat format, int rateHz) { return WithRate(InfoOf(format).description, rateHz); }
 
 std::string PrefixProblem(const std::string& prefix) {
   if (prefix.empty()) return "The file name prefix is empty.";
@@ -213,7 +217,8 @@ std::vector<std::filesystem::path> ExportFileNames(const std::filesystem::path& 
   return files;
 }
 
-DelayDeviation MeasureDelayDeviation(std::span<const double> sum, FilterFormat format, const ExportProgress& progress) {
+DelayDeviation MeasureDelayDeviation(std::span<const double> sum, FilterFormat format, const ExportProgress& progress,
+                                     int rateHz) {
   DelayDeviation deviation;
   const size_t length = sum.size();
   if (length == 0) return deviation;
@@ -221,9 +226,9 @@ DelayDeviation MeasureDelayDeviation(std::span<const double> sum, FilterFormat f
   for (size_t n = 0; n < length; ++n) rounded[n] = Rounded(sum[n], format);
 
   // The centre D = (length - 1) / 2 may be a half sample, so phases are counted in half samples:
-  // the angle of tap n at f Hz is 2 pi f (2n - (length - 1)) / 88200, whose numerator is an exact
-  // integer that can be reduced modulo 88200 before any rounding.
-  constexpr int64_t period = 2 * int64_t{SampleRate};
+  // the angle of tap n at f Hz is 2 pi f (2n - (length - 1)) / (2 rate), whose numerator is an exact
+  // integer that can be reduced modulo twice the rate before any rounding.
+  const int64_t period = 2 * int64_t{RequireSampleRate(rateHz)};
   const int64_t twiceCentre = static_cast<int64_t>(length) - 1;
   for (size_t n = 0; n < length; ++n) {
     const double impulse = 2 * static_cast<int64_t>(n) == twiceCentre ? 1.0 : 0.0;
@@ -262,8 +267,8 @@ std::string SummaryText(const CalcRecord& record, const ExportedFilters& filters
                         const std::vector<std::filesystem::path>& files, FilterFormat format,
                         const ExportProgress& progress) {
   std::string text = "firxover filter export\n\n";
-  text += "Sample rate: 44100 Hz, mono\n";
-  text += "Format: " + std::string(InfoOf(format).description) + "\n";
+  text += "Sample rate: " + std::to_string(record.RateHz) + " Hz, mono\n";
+  text += "Format: " + FilterFormatDescription(format, record.RateHz) + "\n";
   if (filters.Cascaded) {
     text += "Bands: low, mid, high and their sum, each cascaded with the shelving filter (cut " +
             std::to_string(record.ShelfCutDb) + " dB), as the graph shows them\n";
@@ -284,8 +289,9 @@ std::string SummaryText(const CalcRecord& record, const ExportedFilters& filters
   text += "  " + Padded("Label21", 20) + Padded("largest band magnitude", 28) + Fixed(record.CMax, 6) + "\n";
 
   text += "\nFiles\n  " + Padded("file", 32) + Padded("taps", 10) + "latency" + "\n";
-  auto fileRow = [&text](const std::string& name, size_t taps) {
-    text += "  " + Padded(name, 32) + Padded(std::to_string(taps), 10) + LatencyColumns(taps) + "\n";
+  const int rateHz = record.RateHz;
+  auto fileRow = [&text, rateHz](const std::string& name, size_t taps) {
+    text += "  " + Padded(name, 32) + Padded(std::to_string(taps), 10) + LatencyColumns(taps, rateHz) + "\n";
   };
   if (format == FilterFormat::Csv) {
     fileRow(files[0].filename().string() + " (low,mid,high,sum)", filters.Sum.size());
@@ -296,7 +302,7 @@ std::string SummaryText(const CalcRecord& record, const ExportedFilters& filters
   }
 
   const size_t length = filters.Sum.size();
-  const DelayDeviation deviation = MeasureDelayDeviation(filters.Sum, format, progress);
+  const DelayDeviation deviation = MeasureDelayDeviation(filters.Sum, format, progress, record.RateHz);
   text += "\nSum against a pure delay of " + LatencySamples(length) + " samples, as the file holds it (" +
           std::string(SinglePrecision(format) ? "rounded to 32-bit float" : "64-bit float; text reads back exactly") +
           ")\n";
@@ -343,7 +349,7 @@ std::vector<std::filesystem::path> ExportFilters(const DesignState& state, const
   } else {
     const std::span<const double> all[] = {filters.Low, filters.Mid, filters.High, filters.Sum, filters.Shelf};
     for (size_t k = 0; k < std::size(all); ++k) {
-      stage(files[k], [&](StagedOutput& output) { WriteFilter(output, all[k], format); });
+      stage(files[k], [&](StagedOutput& output) { WriteFilter(output, all[k], format, record.RateHz); });
     }
   }
   // The summary ends with the design report of the same filters.

@@ -16,8 +16,8 @@
 
 // How the filters are written, one file per filter (CSV: the four bands in one file).
 enum class FilterFormat {
-  Wav32,    // WAV, mono, 44100 Hz, 32-bit IEEE float
-  Wav64,    // WAV, mono, 44100 Hz, 64-bit IEEE float
+  Wav32,    // WAV, mono, at the design's rate, 32-bit IEEE float
+  Wav64,    // WAV, mono, at the design's rate, 64-bit IEEE float
   Text,     // one coefficient a line, "%.17g", '.' as the point
   Float32,  // raw little-endian 32-bit float, no header
   Float64,  // raw little-endian 64-bit float, no header
@@ -29,6 +29,8 @@ std::optional<FilterFormat> FilterFormatFromName(std::string_view name);
 const char* FilterFormatName(FilterFormat format);
 // The file name extension with its dot: ".wav", ".txt", ".f32", ".dbl", ".csv".
 const char* FilterFormatExtension(FilterFormat format);
+// What the summary says of the format, for filters at rateHz: "WAV, mono, 48000 Hz, 32-bit IEEE float".
+std::string FilterFormatDescription(FilterFormat format, int rateHz);
 
 // A prefix is a plain file name part: not empty, no '/', no NUL, not "." or "..". Returns what is
 // wrong with it, or an empty text.
@@ -61,13 +63,15 @@ std::string SummaryText(const CalcRecord& record, const ExportedFilters& filters
 // (length - 1) / 2 samples. Errors are linear (not dB); 0 means exact.
 struct DelayDeviation {
   double LargestTapError = 0.0;       // max |s[n] - unit impulse at the centre|
-  double LargestResponseError = 0.0;  // max over the grid of |H(f) - e^(-j 2 pi f D / 44100)|
+  double LargestResponseError = 0.0;  // max over the grid of |H(f) - e^(-j 2 pi f D / rate)|
   double LargestMagnitudeDb = 0.0;    // max over the grid of |20 log10 |H(f)||
   bool VanishesOnGrid = false;        // |H(f)| is exactly 0 at some grid point (then LargestMagnitudeDb is unset)
   int VanishingHz = 0;
 };
+// rateHz: the sampling rate the grid frequencies are taken at (MinSampleRate .. MaxSampleRate, else
+// UserError SampleRateMessage).
 DelayDeviation MeasureDelayDeviation(std::span<const double> sum, FilterFormat format,
-                                     const ExportProgress& progress = {});
+                                     const ExportProgress& progress = {}, int rateHz = SampleRate);
 
 // The eight curves as CSV: freq_hz,low_mag,mid_mag,high_mag,sum_mag,low_db,mid_db,high_db,sum_db,
 // one row per grid point, the dB columns 20 log10 of the magnitude.
