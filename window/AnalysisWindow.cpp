@@ -101,14 +101,16 @@ void AnalysisWindow::Draw() {
   try {
     const ReportInput input = ReportInputFor(state_, *record_);
     const AnalysisCurves curves = ComputeAnalysisCurves({input.Low, input.Mid, input.High, input.Sum}, input.RateHz);
-    const std::string report = ReportText(ComputeReport(input));
+    const DesignReport measured = ComputeReport(input);
+    const std::string report = ReportText(measured);
     for (AnalysisPlot plot : AllAnalysisPlots) Chart(plot)->SetCurves(curves.Of(plot));
     report_->setPlainText(QString::fromStdString(report));
-    summary_->setText(QString::fromStdString(KilohertzText(input.RateHz) + " kHz, " + std::to_string(input.Low.size()) +
+    const FilterReport& sum = measured.Filters[3];
+    summary_->setText(QString::fromStdString(KilohertzText(input.RateHz) + " kHz, " + std::to_string(sum.Taps) +
                                              " taps in each filter, " +
                                              (input.Shelf.empty() ? "the bare bands" : "the bands with the shelving filter") +
-                                             "; latency " + std::to_string((input.Low.size() - 1) / 2) +
-                                             (input.Low.size() % 2 == 0 ? ".5" : "") + " samples."));
+                                             "; latency " + QString::number(sum.LatencySamples, 'f', 1).toStdString() +
+                                             " samples, " + QString::number(sum.LatencyMs, 'f', 3).toStdString() + " ms."));
     shownGeneration_ = record_->Generation;
     pages_->setCurrentIndex(1);
     for (const auto& listener : drawnListeners_) listener(state_, *record_);

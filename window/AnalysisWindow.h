@@ -39,6 +39,8 @@ class AnalysisWindow : public QWidget {
   AnalysisChart* Chart(AnalysisPlot plot) const { return charts_[static_cast<size_t>(plot)]; }
   QTabWidget* Tabs() const { return tabs_; }
   QPlainTextEdit* ReportView() const { return report_; }
+  // The line above the tabs: rate, taps, which filters, latency.
+  QLabel* Summary() const { return summary_; }
   // The placeholder's text while no Calc is drawn ("Press Calc…" or why the design cannot be drawn).
   QLabel* Placeholder() const { return placeholder_; }
   // The generation of the Calc the tabs show; empty before the first.

@@ -13,6 +13,7 @@
 #include <QLogValueAxis>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QSlider>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -134,6 +135,22 @@ class AnalysisWindowTest : public QObject {
     QCOMPARE(window->ReportView()->toPlainText(), QString::fromStdString(report));
     QVERIFY(window->ReportView()->isReadOnly());
     QVERIFY(window->ReportView()->textInteractionFlags() & Qt::TextSelectableByMouse);
+    QCOMPARE(window->Summary()->text(),
+             QString("44.1 kHz, 901 taps in each filter, the bare bands; latency 450.0 samples, 10.204 ms."));
+  }
+
+  // With the bass lift on, the window shows the cascades the export writes: 1204 taps longer.
+  void showsTheCascadesWithTheShelf() {
+    MakeForm();
+    AnalysisWindow* window = OpenAnalysis();
+    form_->TrackBarShelbGain->setValue(3);
+    form_->Button1Click();
+    QCOMPARE(window->Summary()->text(),
+             QString("44.1 kHz, 2105 taps in each filter, the bands with the shelving filter; latency 1052.0 samples, 23.855 ms."));
+    // The sum is the shelving filter: the bass 3 dB above the treble.
+    const AnalysisCurve& sum = window->Chart(AnalysisPlot::Magnitude)->Curves()[3];
+    QVERIFY2(std::fabs(sum.Y.front() - sum.Y.back() - 3.0) < 0.05, qPrintable(QString::number(sum.Y.back())));
+    QCOMPARE(window->Chart(AnalysisPlot::Impulse)->Curves()[0].X.back(), 2104 * 1000.0 / 44100);
   }
 
   // The window follows every completed Calc: a new cutoff moves the low band's curve.
