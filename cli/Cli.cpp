@@ -95,7 +95,8 @@ std::vector<std::filesystem::path> OutputFiles(const CliRequest& request) {
 void SubstituteRate(CliRequest& request, int rateHz) {
   if (request.exportDirectory) request.exportDirectory = WithRate(*request.exportDirectory, rateHz);
   request.exportPrefix = WithRate(request.exportPrefix, rateHz);
-  for (std::optional<std::string>* file : {&request.curvesFile, &request.pngFile, &request.labelledPngFile}) {
+  for (std::optional<std::string>* file :
+       {&request.curvesFile, &request.pngFile, &request.labelledPngFile, &request.acousticCsvFile}) {
     if (*file) **file = WithRate(**file, rateHz);
   }
 }

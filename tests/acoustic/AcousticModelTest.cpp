@@ -17,7 +17,7 @@ TEST(AcousticModelTest, OutputFrequencies) {
   EXPECT_EQ(f[480], 10240.0);
   EXPECT_NEAR(f[1], 10.0 * std::pow(2.0, 1.0 / 48), 1e-12);
   EXPECT_NEAR(f[526], 19896.97, 0.01);
-  // Below 40 kHz, half the rate ends the grid: 4000 Hz at 8000 (10 * 2^(414/48) = 3972 Hz)...
+  // Below 40 kHz, half the rate ends the grid: 4000 Hz at 8000 (10 * 2^(414/48) = 3948 Hz)...
   const std::vector<double> low = AcousticFrequencies(8000);
   EXPECT_EQ(low.size(), 415u);
   EXPECT_LE(low.back(), 4000.0);

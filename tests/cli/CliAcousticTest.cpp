@@ -105,6 +105,15 @@ TEST_F(CliAcoustic, IdealDriversOfTheAdjustedBandsSumFlat) {
   EXPECT_NEAR(shelved[432][7], -6.0, 0.01);  // 5120 Hz
   EXPECT_NEAR(shelved[432][8], 0.0, 0.01);
 
+  // At the design's rate: 8000 Hz ends the grid at 10 * 2^(414/48) = 3948 Hz, and the file is named
+  // by the rate.
+  const CliResult slow = Cli({"report", "--rate", "8000", "--acoustic-csv", Path("a-{rate}.csv"), "--json"});
+  ASSERT_EQ(slow.status, 0) << slow.err;
+  const auto slowRows = CsvRows(Contents(Path("a-8000.csv")));
+  ASSERT_EQ(slowRows.size(), 415u);
+  EXPECT_NEAR(slowRows.back()[0], 3948.06, 0.01);
+  EXPECT_LT(nlohmann::json::parse(slow.out)["acoustic"]["largest_deviation_db"].get<double>(), 1e-9);
+
   // The text report ends with the section.
   const CliResult plain = Cli({"report", "--low-trim-db", "0"});
   ASSERT_EQ(plain.status, 0) << plain.err;
