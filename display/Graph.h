@@ -17,6 +17,14 @@ struct GraphCurves {
   const ResponseCurve& SumDb;
 };
 
+// What the graph is drawn with besides the curves: the two axis check boxes and the marker texts.
+struct GraphView {
+  bool FrequencyAxisLog = true;         // CheckBox1
+  bool AmplitudeAxisLog = true;         // CheckBox2
+  std::string LowMarkerText = "300";    // Edit5
+  std::string HighMarkerText = "2000";  // Edit4
+};
+
 // Position of Image1 in the main window's client area and its size, in pixels.
 struct ImageGeometry {
   int Left;

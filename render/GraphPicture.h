@@ -14,14 +14,6 @@ inline constexpr int GraphClientWidth = 788;
 inline constexpr int GraphClientHeight = 599;
 inline constexpr ImageGeometry GraphImage1{56, 200, 681, 337};
 
-// What the graph is drawn with besides the curves: the two axis check boxes and the marker texts.
-struct GraphView {
-  bool FrequencyAxisLog = true;  // CheckBox1
-  bool AmplitudeAxisLog = true;  // CheckBox2
-  std::string LowMarkerText = "300";    // Edit5
-  std::string HighMarkerText = "2000";  // Edit4
-};
-
 struct GraphPictures {
   QImage Image1;    // 681 x 337, as the picture control holds it
   QImage Labelled;  // 788 x 599: the axis labels on the background with Image1 in its place

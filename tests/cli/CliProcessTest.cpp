@@ -27,7 +27,7 @@ struct ProcessRun {
 // Runs the binary with its standard output on `outPath`, extra environment settings, and returns
 // its exit status and standard error.
 ProcessRun RunCli(const std::vector<std::string>& arguments, const std::string& outPath,
-           const std::vector<std::string>& environment = {}) {
+           const std::vector<std::string>& environment = {}, const std::string& binary = FIRXOVER_CLI_BINARY) {
   const fs::path errFile = fs::temp_directory_path() / ("firxover-cli-err-" + std::to_string(::getpid()));
   const pid_t pid = ::fork();
   if (pid == 0) {
@@ -37,10 +37,10 @@ ProcessRun RunCli(const std::vector<std::string>& arguments, const std::string& 
     ::dup2(out, 1);
     ::dup2(err, 2);
     for (const std::string& setting : environment) ::putenv(const_cast<char*>(setting.c_str()));
-    std::vector<char*> argv{const_cast<char*>(FIRXOVER_CLI_BINARY)};
+    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
-    ::execv(FIRXOVER_CLI_BINARY, argv.data());
+    ::execv(binary.c_str(), argv.data());
     ::_exit(126);
   }
   int status = 0;

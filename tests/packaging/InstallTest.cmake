@@ -1,7 +1,8 @@
 # Installs the build into a scratch prefix and checks what a desktop and man(1) will look for:
 # the exact list of files; the desktop entry naming an installed program and an installed icon;
 # every PNG icon of the size its directory says; the CLI's manual page describing every option of
-# its --help and rendering without a warning; the installed CLI running.
+# its --help and rendering without a warning; the installed CLI running, and drawing the graph
+# through its picture module.
 cmake_minimum_required(VERSION 3.25)
 
 set(failures "")
@@ -20,6 +21,7 @@ set(iconSizes 32 48 64 128 256)
 set(expected
   bin/firxover
   bin/firxover-cli
+  lib/firxover/libfirxover-render.so
   share/applications/firxover.desktop
   share/doc/firxover/README.md
   share/icons/hicolor/scalable/apps/firxover.svg
@@ -114,6 +116,16 @@ execute_process(COMMAND "${ROOT}/bin/firxover-cli" --version RESULT_VARIABLE sta
 if(NOT (status EQUAL 0 AND version STREQUAL "firxover-cli ${VERSION}"))
   fail("installed firxover-cli --version said '${version}' (status ${status})")
 endif()
+
+# The installed CLI finds its picture module beside it, whatever the environment names.
+file(MAKE_DIRECTORY "${ROOT}/pictures")
+execute_process(COMMAND "${CMAKE_COMMAND}" -E env --unset=FIRXOVER_RENDER_MODULE QT_QPA_PLATFORM=offscreen
+                        "${ROOT}/bin/firxover-cli" design --png "${ROOT}/pictures/g.png"
+                RESULT_VARIABLE status OUTPUT_QUIET ERROR_VARIABLE errors)
+if(NOT (status EQUAL 0 AND EXISTS "${ROOT}/pictures/g.png"))
+  fail("installed firxover-cli design --png: status ${status}\n${errors}")
+endif()
+file(REMOVE_RECURSE "${ROOT}/pictures")
 
 # Every option of --help is described in the manual page, spelt with roff minus signs.
 execute_process(COMMAND "${ROOT}/bin/firxover-cli" --help OUTPUT_VARIABLE help)
