@@ -14,6 +14,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QSlider>
+#include <QWheelEvent>
 #include <QStyleFactory>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -242,6 +243,57 @@ class AnalysisWindowTest : public QObject {
     chart->ZoomAbout(area.center(), 0.5);
     chart->findChild<QPushButton*>("ResetZoom")->click();
     QCOMPARE(RangeOf(chart->XAxis()), xWhole);
+  }
+
+  // The mouse: a wheel notch up zooms in about the pointer, a drag zooms into its rectangle, a
+  // right click shows the whole curves again; the readout follows the pointer.
+  void mouseZoomAndReadout() {
+    MakeForm();
+    AnalysisWindow* window = OpenAnalysis();
+    form_->Button1Click();
+    AnalysisChart* chart = window->Chart(AnalysisPlot::Impulse);
+    window->Tabs()->setCurrentWidget(chart);
+    QVERIFY(QTest::qWaitForWindowExposed(chart->View()));
+    const auto xWhole = RangeOf(chart->XAxis());
+    const QRectF area = chart->Chart()->plotArea();
+    const QPoint centre = chart->View()->mapFromScene(chart->Chart()->mapToScene(area.center()));
+    QWidget* viewport = chart->View()->viewport();
+    QWheelEvent wheel(QPointF(centre), QPointF(viewport->mapToGlobal(centre)), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(viewport, &wheel);
+    const auto xWheel = RangeOf(chart->XAxis());
+    QVERIFY(std::fabs((xWheel.second - xWheel.first) - (xWhole.second - xWhole.first) / 1.25) < 1e-9);
+
+    QTest::mouseClick(viewport, Qt::RightButton, {}, centre);
+    QCOMPARE(RangeOf(chart->XAxis()), xWhole);
+    const QPoint from = centre - QPoint(int(area.width() / 4), int(area.height() / 4));
+    const QPoint to = centre + QPoint(int(area.width() / 8), int(area.height() / 8));
+    QTest::mousePress(viewport, Qt::LeftButton, {}, from);
+    QTest::mouseMove(viewport, to);
+    QTest::mouseRelease(viewport, Qt::LeftButton, {}, to);
+    const auto xDragged = RangeOf(chart->XAxis());
+    QVERIFY2(xDragged.second - xDragged.first < (xWhole.second - xWhole.first) / 2,
+             qPrintable(QString("%1 .. %2").arg(xDragged.first).arg(xDragged.second)));
+    QTest::mouseClick(viewport, Qt::RightButton, {}, centre);
+    QCOMPARE(RangeOf(chart->XAxis()), xWhole);
+
+    QTest::mouseMove(viewport, centre);
+    QVERIFY2(chart->Readout()->text().startsWith("t = ") && chart->Readout()->text().contains("sum "),
+             qPrintable(chart->Readout()->text()));
+  }
+
+  // A theme switched while the window is open recolours its plots.
+  void switchingThemeRecoloursThePlots() {
+    MakeForm();
+    AnalysisWindow* window = OpenAnalysis();
+    form_->Button1Click();
+    AnalysisChart* chart = window->Chart(AnalysisPlot::Magnitude);
+    QCOMPARE(chart->Series(0)->pen().color(), FilterColours(lightPalette_)[0]);
+    QApplication::setPalette(DarkDesktopPalette());
+    QCoreApplication::processEvents();
+    QCOMPARE(chart->Series(0)->pen().color(), FilterColours(DarkDesktopPalette())[0]);
+    QCOMPARE(chart->Series(3)->pen().color(), DarkDesktopPalette().color(QPalette::WindowText));
+    QCOMPARE(chart->Chart()->backgroundBrush().color(), DarkDesktopPalette().color(QPalette::Base));
   }
 
   // Saved pictures: a PNG whose pixels show each filter's colour, an SVG with the curves as paths;
