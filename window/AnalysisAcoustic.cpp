@@ -1,10 +1,13 @@
 #include "window/AnalysisAcoustic.h"
 
 #include <QApplication>
+#include <QFutureWatcher>
+#include <QtConcurrent/QtConcurrentRun>
 #include <QLabel>
 #include <QSplitter>
 #include <QVBoxLayout>
 #include <cmath>
+#include <memory>
 #include <numbers>
 
 #include "analysis/AcousticReport.h"
@@ -90,22 +93,82 @@ void AcousticTab::showEvent(QShowEvent* event) {
   if (stale_) Draw();
 }
 
+namespace {
+
+// What a worker thread models: copies of everything, so that a Calc may rewrite the state meanwhile.
+struct AcousticJob {
+  DriverSet Drivers;
+  std::array<std::vector<double>, WayCount> Filters;
+  int RateHz = 0;
+};
+
+struct AcousticResult {
+  std::optional<AcousticResponse> Response;
+  std::string Reason;  // why there is none
+};
+
+AcousticResult RunAcousticJob(const AcousticJob& job) {
+  try {
+    return {ComputeAcoustic(job.Drivers, {job.Filters[0], job.Filters[1], job.Filters[2]}, job.RateHz), {}};
+  } catch (const UserError& error) {
+    return {std::nullopt, error.Text()};
+  } catch (const std::bad_alloc&) {
+    return {std::nullopt, "Not enough memory for the acoustic response of this design."};
+  }
+}
+
+}  // namespace
+
 void AcousticTab::Draw() {
   stale_ = false;
   if (!state_ || !record_) return;
+  const uint64_t request = ++request_;
   try {
     const ReportInput input = ReportInputFor(*state_, *record_);
-    const AcousticResponse response = AcousticResponseFor(input, drivers_.Loaded());
-    magnitude_->SetCurves(AcousticCurves(response, AnalysisPlot::Magnitude));
-    phase_->SetCurves(AcousticCurves(response, AnalysisPlot::Phase));
-    QStringList notes;
-    for (const std::string& note : response.DerivedPhases) notes << QString::fromStdString(note);
-    for (const std::string& note : response.HeldRanges) notes << QString::fromStdString(note);
-    if (!drivers_.Setups()) notes.prepend(QString::fromUtf8("Ideal drivers (0 dB, 0°) in every way: Design > Drivers… loads their measurements."));
-    notes_->setText(notes.join(QLatin1Char('\n')));
+    const DriverSet& drivers = drivers_.Loaded();
+    if (input.Low.size() < backgroundFromTaps_) {
+      Show(AcousticResponseFor(input, drivers));
+      return;
+    }
+    auto job = std::make_shared<AcousticJob>();
+    job->Drivers = drivers;
+    job->Filters = {std::vector<double>(input.Low.begin(), input.Low.end()),
+                    std::vector<double>(input.Mid.begin(), input.Mid.end()),
+                    std::vector<double>(input.High.begin(), input.High.end())};
+    job->RateHz = input.RateHz;
+    notes_->setText(QString::fromUtf8("Computing the acoustic response…"));
+    auto* watcher = new QFutureWatcher<AcousticResult>(this);
+    connect(watcher, &QFutureWatcherBase::finished, this, [this, watcher, request] {
+      watcher->deleteLater();
+      if (request != request_) return;  // a newer drawing has been asked for
+      const AcousticResult result = watcher->result();
+      if (result.Response)
+        Show(*result.Response);
+      else
+        ShowReason(result.Reason);
+    });
+    watcher->setFuture(QtConcurrent::run([job] { return RunAcousticJob(*job); }));
   } catch (const UserError& error) {
-    magnitude_->SetCurves({});
-    phase_->SetCurves({});
-    notes_->setText(QString::fromStdString(error.Text()));
+    ShowReason(error.Text());
+  } catch (const std::bad_alloc&) {
+    ShowReason("Not enough memory for the acoustic response of this design.");
   }
+}
+
+void AcousticTab::Show(const AcousticResponse& response) {
+  magnitude_->SetCurves(AcousticCurves(response, AnalysisPlot::Magnitude));
+  phase_->SetCurves(AcousticCurves(response, AnalysisPlot::Phase));
+  QStringList notes;
+  for (const std::string& note : response.DerivedPhases) notes << QString::fromStdString(note);
+  for (const std::string& note : response.HeldRanges) notes << QString::fromStdString(note);
+  if (!drivers_.Setups()) notes.prepend(QString::fromUtf8("Ideal drivers (0 dB, 0°) in every way: Design > Drivers… loads their measurements."));
+  notes_->setText(notes.join(QLatin1Char('\n')));
+  ++drawnCount_;
+}
+
+void AcousticTab::ShowReason(const std::string& reason) {
+  magnitude_->SetCurves({});
+  phase_->SetCurves({});
+  notes_->setText(QString::fromStdString(reason));
+  ++drawnCount_;
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QWidget>
+#include <cstdint>
 #include <optional>
+#include <string>
 
 #include "acoustic/AcousticModel.h"
 #include "pipeline/CalcOutcome.h"
@@ -32,12 +34,19 @@ class AcousticTab : public QWidget {
   AnalysisChart* Phase() const { return phase_; }
   // The notes (held ranges, derived phases) or why nothing can be drawn.
   QLabel* Notes() const { return notes_; }
+  // Filters of at least this many taps are modelled on a worker thread (a million taps take about a
+  // second), the tab saying so meanwhile; shorter ones at once.
+  void SetBackgroundFromTaps(size_t taps) { backgroundFromTaps_ = taps; }
+  // How many drawings have been shown (each a completed model or a reason for none).
+  uint64_t DrawnCount() const { return drawnCount_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
 
  private:
   void Draw();
+  void Show(const AcousticResponse& response);
+  void ShowReason(const std::string& reason);
 
   WindowDrivers& drivers_;
   AnalysisChart* magnitude_ = nullptr;
@@ -46,4 +55,7 @@ class AcousticTab : public QWidget {
   const DesignState* state_ = nullptr;
   std::optional<CalcRecord> record_;
   bool stale_ = false;
+  size_t backgroundFromTaps_ = 65536;
+  uint64_t request_ = 0;  // the latest drawing asked for; older background results are dropped
+  uint64_t drawnCount_ = 0;
 };

@@ -130,6 +130,38 @@ class DriversDialogTest : public QObject {
     }
   }
 
+  // Long filters are modelled on a worker thread: the tab says so meanwhile, then shows the same
+  // curves as when modelled at once.
+  void longFiltersAreModelledInTheBackground() {
+    MakeForm();
+    QTemporaryDir dir;
+    const QString woofer = WriteFile(dir, "woofer.frd", FlatDriver());
+    {
+      DriversDialog dialog(*form_->Drivers(), Sink(), form_.get());
+      dialog.Controls(Way::Low).File->setText(woofer);
+      dialog.accept();
+    }
+    form_->findChild<QAction*>("ActionAnalysis")->trigger();
+    auto* tab = static_cast<AcousticTab*>(form_->Analysis()->findChild<QWidget*>("AcousticTab"));
+    form_->Analysis()->Tabs()->setCurrentWidget(tab);
+    form_->Button1Click();
+    const std::vector<AnalysisCurve> atOnce = tab->Magnitude()->Curves();
+    const std::vector<AnalysisCurve> phaseAtOnce = tab->Phase()->Curves();
+    QVERIFY(!atOnce[3].X.empty());
+
+    tab->SetBackgroundFromTaps(0);
+    const uint64_t drawn = tab->DrawnCount();
+    form_->Button1Click();
+    QCOMPARE(tab->Notes()->text(), QString::fromUtf8("Computing the acoustic response…"));
+    QTRY_VERIFY_WITH_TIMEOUT(tab->DrawnCount() > drawn, 30000);
+    QCOMPARE(tab->DrawnCount(), drawn + 1);
+    for (size_t series = 0; series < atOnce.size(); ++series) {
+      QCOMPARE(tab->Magnitude()->Curves()[series].Y, atOnce[series].Y);
+      QCOMPARE(tab->Phase()->Curves()[series].Y, phaseAtOnce[series].Y);
+    }
+    QCOMPARE(tab->Notes()->text(), QString());
+  }
+
   // A measurement without phase: its minimum phase is derived, and the tab says so; a range short of
   // the output frequencies is held, and the tab says that too.
   void derivedPhaseAndHeldRangeAreNoted() {
