@@ -10,6 +10,7 @@
 #include "numerics/FloatingPoint.h"
 #include "numerics/FoldedDft.h"
 #include "numerics/ParallelWork.h"
+#include "numerics/SampleRate.h"
 
 namespace {
 
@@ -130,4 +131,49 @@ void EvaluateResponseReference(const RealArray& coeffs, ResponseCurve& magnitude
     magnitudes[i - 1] = Magnitude(re, im);
   }
   Store(magnitudes.data(), magnitude, level);
+}
+
+DelayDeviation MeasureDelayDeviation(std::span<const double> taps, int rateHz,
+                                     const std::function<void(double fraction)>& progress) {
+  DelayDeviation deviation;
+  const int64_t period = 2 * int64_t{RequireSampleRate(rateHz)};
+  const size_t length = taps.size();
+  if (length == 0) return deviation;
+  // Phases are counted in half samples, as the centre may be one: the delay's angle at f Hz is
+  // 2 pi f (length - 1) / (2 rate), whose numerator is an exact integer reduced before any rounding.
+  const int64_t twiceCentre = static_cast<int64_t>(length) - 1;
+  const bool whole = twiceCentre % 2 == 0;
+  std::vector<double> residual(taps.begin(), taps.end());
+  for (size_t n = 0; n < length; ++n) {
+    const double impulse = 2 * static_cast<int64_t>(n) == twiceCentre ? 1.0 : 0.0;
+    deviation.LargestTapError = std::max(deviation.LargestTapError, std::fabs(taps[n] - impulse));
+  }
+  // With a whole centre the transform sees the taps less the delay itself, whose response is the
+  // deviation; with a half-sample centre there is no tap to take the delay from.
+  if (whole) residual[static_cast<size_t>(twiceCentre / 2)] -= 1.0;
+  const std::vector<std::complex<double>> spectrum = FoldedSpectrum(residual, rateHz);
+  for (int i = 1; i <= GridPointCount; ++i) {
+    if (progress) progress(static_cast<double>(i - 1) / GridPointCount);
+    const int64_t hz = GridFrequency(i);
+    const int64_t bin = hz % rateHz;
+    const std::complex<double> value =
+        bin <= rateHz / 2 ? spectrum[static_cast<size_t>(bin)] : std::conj(spectrum[static_cast<size_t>(rateHz - bin)]);
+    // The residual's response turned by the delay's phase, so that the delay itself is 1.
+    const long double angle = 2 * cPi * static_cast<long double>((hz * twiceCentre) % period) / period;
+    const long double c = std::cos(angle), s = std::sin(angle);
+    const long double re = value.real() * c - value.imag() * s;
+    const long double im = value.real() * s + value.imag() * c;
+    const long double errorRe = whole ? re : re - 1;
+    const long double totalRe = whole ? re + 1 : re;
+    deviation.LargestResponseError =
+        std::max(deviation.LargestResponseError, static_cast<double>(std::sqrt(errorRe * errorRe + im * im)));
+    const double magnitude = static_cast<double>(std::sqrt(totalRe * totalRe + im * im));
+    if (magnitude == 0) {
+      if (!deviation.VanishesOnGrid) deviation.VanishingHz = static_cast<int>(hz);
+      deviation.VanishesOnGrid = true;
+      continue;
+    }
+    deviation.LargestMagnitudeDb = std::max(deviation.LargestMagnitudeDb, std::fabs(20 * CheckedLog10(magnitude)));
+  }
+  return deviation;
 }

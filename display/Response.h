@@ -50,3 +50,21 @@ void EvaluateMagnitudes(std::span<const RealArray* const> filters, int count, in
 // Work units (additions of the folding and of the transform) that EvaluateResponses reports for one
 // filter of count taps at rateHz.
 double ResponseWork(int count, int rateHz);
+
+// How far a linear-phase filter lies from a pure delay of D = (length - 1) / 2 samples (a half sample
+// for an even length), on the grid at rateHz. Errors are linear (not dB); 0 means exact.
+struct DelayDeviation {
+  double LargestTapError = 0.0;       // max |s[n] - unit impulse at the centre|
+  double LargestResponseError = 0.0;  // max over the grid of |H(f) - e^(-j 2 pi f D / rate)|
+  double LargestMagnitudeDb = 0.0;    // max over the grid of |20 log10 |H(f)||
+  bool VanishesOnGrid = false;        // |H(f)| is exactly 0 at some grid point (then LargestMagnitudeDb is unset)
+  int VanishingHz = 0;
+};
+
+// The deviation of the finite taps from a pure delay. The response comes from the folded spectrum
+// (numerics/FoldedDft.h) of the taps less the unit impulse at the centre, so a deviation far below the
+// double precision of H itself is measured to its own precision; the delay's phase is reduced exactly
+// as an integer modulo twice the rate. rateHz is MinSampleRate .. MaxSampleRate, else UserError
+// SampleRateMessage. progress is told 0 .. 1 as the grid is walked; what it raises ends the measure.
+DelayDeviation MeasureDelayDeviation(std::span<const double> taps, int rateHz,
+                                     const std::function<void(double fraction)>& progress = {});
