@@ -36,8 +36,7 @@ std::vector<AnalysisCurve> AcousticCurves(const AcousticResponse& response, Anal
       if (plot == AnalysisPlot::Phase && !(std::abs(values[i]) >= quietest)) continue;
       double y = 0;
       if (plot == AnalysisPlot::Phase) {
-        y = std::atan2(values[i].imag(), values[i].real()) * 180.0 / std::numbers::pi;
-        if (y <= -180.0) y += 360.0;
+        y = WrappedDegrees(values[i]);
       } else {
         y = LevelDb(std::abs(values[i]));
       }

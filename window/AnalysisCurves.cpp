@@ -65,6 +65,11 @@ AnalysisCurve KeepExtremes(std::span<const double> values, std::span<const size_
   return curve;
 }
 
+double WrappedDegrees(std::complex<double> response) {
+  const double degrees = std::atan2(response.imag(), response.real()) * 180.0 / std::numbers::pi;
+  return degrees <= -180.0 + 1e-6 ? 180.0 : degrees;
+}
+
 namespace {
 
 struct FrequencyCurves {
@@ -95,9 +100,7 @@ FrequencyCurves FrequencyCurvesOf(std::span<const double> taps, int rateHz, size
                                                (2 * static_cast<uint64_t>(rateHz)));
     const double angle = std::numbers::pi * static_cast<double>(turns) / rateHz;
     const std::complex<double> aligned = response[f] * std::polar(1.0, angle);
-    double degrees = std::atan2(aligned.imag(), aligned.real()) * 180.0 / std::numbers::pi;
-    if (degrees <= -180.0) degrees += 360.0;
-    phases[f] = degrees;
+    phases[f] = WrappedDegrees(aligned);
     const double samples = centre + (weightedResponse[f] / response[f]).real();
     delaysMs[f] = samples * 1000.0 / rateHz;
   }

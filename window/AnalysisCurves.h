@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <complex>
 #include <cstddef>
 #include <span>
 #include <vector>
@@ -53,6 +54,11 @@ std::vector<size_t> EvenBucketEdges(size_t count, size_t buckets);
 // 0 when keep is not empty, are left out.
 AnalysisCurve KeepExtremes(std::span<const double> values, std::span<const size_t> edges, double xScale,
                            std::span<const unsigned char> keep = {});
+
+// The angle of a response in degrees, wrapped to (-180, 180]. Angles within 1e-6 degrees of -180 count
+// as 180: the response of a sign-flipped band is real up to rounding noise, and that noise must not
+// draw a line across the whole plot at every frequency.
+double WrappedDegrees(std::complex<double> response);
 
 // Every curve of the four filters (low, mid, high, sum; each may be empty) at rateHz (a valid sampling
 // rate, see numerics/SampleRate.h):

@@ -118,12 +118,28 @@ TEST(AnalysisCurves, KnownResponses) {
     const std::vector<double> taps{-0.02, 0.05, 0.3, 0.5, 0.3, 0.05, -0.02};
     const AnalysisCurves curves = CurvesOfOne(taps, rateHz);
     for (double degrees : CurveOf(curves, AnalysisPlot::Phase).Y)
-      EXPECT_TRUE(std::fabs(degrees) < 1e-9 || std::fabs(degrees - 180) < 1e-9) << degrees;
+      EXPECT_TRUE(std::fabs(degrees) < 1e-9 || degrees == 180.0) << degrees;
     for (double ms : CurveOf(curves, AnalysisPlot::GroupDelay).Y) EXPECT_NEAR(ms, 3 * 1000.0 / rateHz, 1e-9);
     const AnalysisCurve& step = CurveOf(curves, AnalysisPlot::Step);
     ASSERT_EQ(step.Y.size(), taps.size());
     EXPECT_DOUBLE_EQ(step.Y.back(), 1.16);
     EXPECT_DOUBLE_EQ(step.X.back(), 6 * 1000.0 / rateHz);
+  }
+  {
+    // 0.3 - 0.5 z^-1 + 0.3 z^-2 is -0.5 + 0.6 cos(omega) about its middle tap: positive below
+    // 48000 acos(5/6) / 2 pi = 4.45 kHz, negative above, so its phase reads 0 then 180 (never its
+    // rounding-noise twin near -180).
+    const AnalysisCurves curves = CurvesOfOne({0.3, -0.5, 0.3}, rateHz);
+    const AnalysisCurve& phase = CurveOf(curves, AnalysisPlot::Phase);
+    const double signChangeHz = rateHz * std::acos(5.0 / 6.0) / (2 * std::numbers::pi);
+    for (size_t i = 0; i < phase.X.size(); ++i) {
+      if (std::fabs(phase.X[i] - signChangeHz) < 2) continue;
+      if (phase.X[i] < signChangeHz) {
+        EXPECT_NEAR(phase.Y[i], 0.0, 1e-9) << phase.X[i];
+      } else {
+        EXPECT_NEAR(phase.Y[i], 180.0, 1e-9) << phase.X[i];  // never near -180
+      }
+    }
   }
 }
 
@@ -228,6 +244,15 @@ TEST(AnalysisCurves, KeepExtremesKeepsTheLowestAndHighestOfEachBucketInOrder) {
   const AnalysisCurve kept = KeepExtremes(values, edges, 1.0, keep);
   EXPECT_EQ(kept.X, (std::vector<double>{0, 1, 2, 9}));
   EXPECT_EQ(kept.Y, (std::vector<double>{3, 1, 4, 5}));
+}
+
+TEST(AnalysisCurves, WrappedDegrees) {
+  EXPECT_EQ(WrappedDegrees({1, 0}), 0.0);
+  EXPECT_EQ(WrappedDegrees({-1, 0}), 180.0);
+  EXPECT_EQ(WrappedDegrees({-1, -1e-12}), 180.0);  // rounding noise below the axis
+  EXPECT_EQ(WrappedDegrees({-1, -0.0}), 180.0);
+  EXPECT_NEAR(WrappedDegrees({0, -1}), -90.0, 1e-12);
+  EXPECT_NEAR(WrappedDegrees({-1, -1e-3}), -180.0 + 0.0572958, 1e-6);
 }
 
 TEST(AnalysisCurves, RefusesARateOutOfRange) {
