@@ -146,6 +146,7 @@ DesignSettings DesignDocument::Current() const {
   settings.shelfCutDb = ShelfCutOfPosition(form_.TrackBarShelbGain->value());
   settings.logFrequency = form_.CheckBox1->isChecked();
   settings.logLevel = form_.CheckBox2->isChecked();
+  settings.rateHz = form_.RateHz();
   return settings;
 }
 
@@ -158,6 +159,7 @@ void DesignDocument::Apply(const DesignSettings& settings) {
   if (form_.TrackBarShelbGain->value() != position) form_.TrackBarShelbGain->setValue(position);
   if (form_.CheckBox1->isChecked() != settings.logFrequency) form_.CheckBox1->click();
   if (form_.CheckBox2->isChecked() != settings.logLevel) form_.CheckBox2->click();
+  form_.SetRateHz(settings.rateHz);
   form_.Drivers()->SetSetups(settings.drivers);
 }
 

@@ -12,9 +12,11 @@
 #include "export/OutputDirectory.h"
 #include "export/PictureFile.h"
 #include "numerics/Errors.h"
+#include "numerics/SampleRate.h"
 #include "pipeline/WindowHandlers.h"
 #include "render/GraphPicture.h"
 #include "window/DesignFileMenu.h"
+#include "window/DesignMenu.h"
 #include "window/Unit1.h"
 
 namespace {
@@ -75,22 +77,38 @@ bool RunExport(TForm1& form, const std::function<void(const CalcRecord&, const E
   return written;
 }
 
-void AskAndExportFilters(TForm1& form) {
+// Asks for the folder, the name prefix and the format of a set of filters; false when cancelled.
+bool AskFiltersTarget(TForm1& form, QString* directory, QString* prefix, FilterFormat* format) {
   QStringList filters;
   for (const FormatChoice& choice : FormatChoices) filters << QString::fromUtf8(choice.nameFilter);
   QString chosenFilter;
   const QString file = AskFile(form, QString::fromUtf8("Export filters: the name prefix of the files"), filters,
                                QStringLiteral("firxover"), &chosenFilter);
-  if (file.isEmpty()) return;
-  FilterFormat format = FilterFormat::Wav32;
+  if (file.isEmpty()) return false;
+  *format = FilterFormat::Wav32;
   for (const FormatChoice& choice : FormatChoices)
-    if (chosenFilter == QString::fromUtf8(choice.nameFilter)) format = choice.format;
+    if (chosenFilter == QString::fromUtf8(choice.nameFilter)) *format = choice.format;
   // "design.wav" names the set design-low.wav, design-mid.wav, ...
   const QFileInfo info(file);
-  QString prefix = info.fileName();
-  const QString extension = QString::fromLatin1(FilterFormatExtension(format));
-  if (prefix.endsWith(extension, Qt::CaseInsensitive)) prefix.chop(extension.size());
-  ExportFiltersTo(form, info.absolutePath(), prefix, format);
+  *prefix = info.fileName();
+  const QString extension = QString::fromLatin1(FilterFormatExtension(*format));
+  if (prefix->endsWith(extension, Qt::CaseInsensitive)) prefix->chop(extension.size());
+  *directory = info.absolutePath();
+  return true;
+}
+
+void AskAndExportFilters(TForm1& form) {
+  QString directory, prefix;
+  FilterFormat format = FilterFormat::Wav32;
+  if (AskFiltersTarget(form, &directory, &prefix, &format)) ExportFiltersTo(form, directory, prefix, format);
+}
+
+void AskAndExportForRates(TForm1& form) {
+  const std::vector<int> rates = AskRates(form);
+  if (rates.empty()) return;
+  QString directory, prefix;
+  FilterFormat format = FilterFormat::Wav32;
+  if (AskFiltersTarget(form, &directory, &prefix, &format)) ExportFiltersForRates(form, directory, prefix, format, rates);
 }
 
 void AskAndExportCurves(TForm1& form) {
@@ -123,6 +141,7 @@ void BuildFileMenu(TForm1& form) {
     return action;
   };
   QAction* filters = add("ActionExportFilters", "Export filters…", AskAndExportFilters);
+  add("ActionExportRates", "Export filters for several rates…", AskAndExportForRates);
   QAction* curves = add("ActionExportCurves", "Export response CSV…", AskAndExportCurves);
   QAction* graph = add("ActionSaveGraph", "Save graph as PNG…", AskAndSaveGraph);
   // The design file's items above the exports; the document lives as long as the form.
@@ -141,7 +160,9 @@ void BuildFileMenu(TForm1& form) {
 bool ExportFiltersTo(TForm1& form, const QString& directory, const QString& prefix, FilterFormat format) {
   return RunExport(form, [&](const CalcRecord& record, const ExportProgress& progress) {
     CreateOutputDirectory(ToPath(directory));
-    ExportFilters(form.State(), record, ToPath(directory), QFile::encodeName(prefix).toStdString(), format, progress);
+    // "{rate}" in the prefix names the set by the rate of its design.
+    ExportFilters(form.State(), record, ToPath(directory), WithRate(QFile::encodeName(prefix).toStdString(), record.RateHz),
+                  format, progress);
   });
 }
 

@@ -30,6 +30,7 @@
 #include "window/Appearance.h"
 #include "window/Controls.h"
 #include "window/DriversDialog.h"
+#include "window/DesignMenu.h"
 #include "window/ExportMenu.h"
 #include "window/LiveUpdate.h"
 
@@ -40,7 +41,6 @@ namespace {
 constexpr int HeadingFontPixels = 16;
 // How often a live Calc lets the window take the user's input, in milliseconds.
 constexpr int LiveDispatchMs = 15;
-constexpr const char* WindowTitle = "firxover 1.0 - three-way FIR crossover designer (Kaiser window, 44.1 kHz)";
 
 // Labels size themselves to their captions; the layout's sizes are those of the designed face, and
 // a label never shrinks below them.
@@ -189,7 +189,7 @@ void ClientArea::paintEvent(QPaintEvent*) {
 
 TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state_(state) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QString::fromUtf8(WindowTitle));
+  setWindowTitle(WindowTitleFor(rateHz_));
   // An ordinary resizable window: the client area keeps its size at the top left, and what the
   // window gains around it is button face, with no scroll bars.
   auto* surround = new QWidget(this);
@@ -208,6 +208,7 @@ TForm1::TForm1(DesignState& state, QWidget* parent) : QMainWindow(parent), state
   graphHost_ = std::make_unique<WindowGraphHost>(*this);
   guard_ = new CommandGuard(*this);
   BuildFileMenu(*this);
+  BuildDesignMenu(*this);
   LiveUpdateOf(*this);
   drivers_ = MakeWindowDrivers(*this);
   analysis_ = MakeAnalysisWindow(*this);
@@ -245,8 +246,7 @@ void TForm1::changeEvent(QEvent* event) {
 
 void TForm1::CreateControls() {
   QWidget* c = client_;
-  Label6 = MakeLabel(c, "Label6", 32, 8, 567, 16,
-                     "カイザー窓を用いたFIRフィルタの周波数特性(サンプリング周波数が44.1KHzの場合）");
+  Label6 = MakeLabel(c, "Label6", 32, 8, 567, 16, HeadingText(rateHz_).toUtf8().constData());
   Label6->setFont(WindowFont(HeadingFontPixels));
   FitLabel(Label6);
   Button1 = new QPushButton(QStringLiteral("Calc"), c);
@@ -496,6 +496,14 @@ bool TForm1::Locked(Field field) const { return EditOf(field)->isReadOnly(); }
 bool TForm1::AdjustChecked() const { return CheckBox3->isChecked(); }
 
 int TForm1::SliderPosition() const { return TrackBarShelbGain->value(); }
+
+void TForm1::SetRateHz(int rateHz) {
+  if (rateHz == rateHz_) return;
+  rateHz_ = rateHz;
+  Label6->setText(HeadingText(rateHz_));
+  FitLabel(Label6);
+  setWindowTitle(WindowTitleFor(rateHz_));
+}
 
 std::string TForm1::CaptionText(Caption caption) const { return LabelOf(caption)->text().toStdString(); }
 

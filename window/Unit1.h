@@ -105,6 +105,10 @@ class TForm1 : public QMainWindow, public FieldAccess {
   bool Locked(Field field) const override;
   bool AdjustChecked() const override;
   int SliderPosition() const override;
+  int RateHz() const override { return rateHz_; }
+  // The rate the next Calc and estimate use (any rate, IsSampleRate): Label6 and the title say it;
+  // no field changes.
+  void SetRateHz(int rateHz);
   std::string CaptionText(Caption caption) const override;
   void SetCaption(Caption caption, const std::string& text) override;
   void ShowMessage(const std::string& text) override;
@@ -232,6 +236,7 @@ class TForm1 : public QMainWindow, public FieldAccess {
   CommandGuard* guard_ = nullptr;
   AnalysisWindow* analysis_ = nullptr;
   WindowDrivers* drivers_ = nullptr;
+  int rateHz_ = SampleRate;
   Pending pending_;
 };
 

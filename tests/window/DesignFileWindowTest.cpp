@@ -105,7 +105,8 @@ class DesignFileWindowTest : public QObject {
     QStringList texts;
     for (QAction* action : menu->actions()) texts << (action->isSeparator() ? "-" : action->text());
     QCOMPARE(texts, (QStringList{"New", QString::fromUtf8("Open…"), "Open Recent", "Save", QString::fromUtf8("Save As…"),
-                                 "-", QString::fromUtf8("Export filters…"), QString::fromUtf8("Export response CSV…"),
+                                 "-", QString::fromUtf8("Export filters…"),
+                                 QString::fromUtf8("Export filters for several rates…"), QString::fromUtf8("Export response CSV…"),
                                  QString::fromUtf8("Save graph as PNG…"), "-", "Quit"}));
     QCOMPARE(form_->findChild<QAction*>("ActionSave")->shortcut(), QKeySequence(QKeySequence::Save));
     // At the start state nothing is marked and the title is the window's own.
