@@ -415,8 +415,9 @@ class WindowTest : public QObject {
     for (QAction* action : menu->actions())
       if (!action->isSeparator()) texts << action->text();
     QCOMPARE(texts, (QStringList{"New", QString::fromUtf8("Open…"), "Open Recent", "Save", QString::fromUtf8("Save As…"),
-                                 QString::fromUtf8("Export filters…"), QString::fromUtf8("Export response CSV…"),
-                                 QString::fromUtf8("Save graph as PNG…"), "Quit"}));
+                                 QString::fromUtf8("Export filters…"), QString::fromUtf8("Export filters for several rates…"),
+                                 QString::fromUtf8("Export response CSV…"), QString::fromUtf8("Save graph as PNG…"),
+                                 "Quit"}));
     const int barHeight = form_->menuBar()->height();
     QVERIFY(barHeight > 0);
     QCOMPARE(QRect(form_->Client()->mapTo(form_.get(), QPoint(0, 0)), form_->Client()->size()),
