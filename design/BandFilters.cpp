@@ -22,18 +22,35 @@ constexpr int cTapsPerTask = 2048;
 // Calls tap(k, w) for n = 0 .. l-1, k = n - l/2, w the window weight, and stores its result as tap n.
 // Every tap is computed on its own, so the split over the worker threads changes no bit; of several
 // failing taps, the error is the one of the first in order.
+//
+// Every band's tap is even in k: the sine over k is even, and so are the cosine and the alternating
+// sign, and IEEE arithmetic and the long-double sine and cosine are exactly odd or even in their
+// argument. So for an odd l, tap l-1-n (k negated) is tap n, bit for bit, whenever the two window
+// weights are equal, which they are when their Bessel arguments are (the two halves of 1 - 2n/m can
+// round apart by an ulp). Each pair is then computed once; a pair whose arguments differ is computed
+// twice, as any tap.
 template <typename Tap>
 RealArray DesignBand(int l, double beta, Tap tap) {
   if (l < 0) throw UserError(Messages::RangeCheck);
   RealArray taps(static_cast<size_t>(l));
   const int centre = l / 2;
-  const int64_t taskCount = (int64_t{l} + cTapsPerTask - 1) / cTapsPerTask;
-  RunParallel(taskCount, cTapsPerTask * BandTapWork, [&](int64_t task) {
+  const bool mirrored = l % 2 == 1;
+  // With mirrored taps the tasks cover the first half and the centre; each writes both halves.
+  const int computed = mirrored ? centre + 1 : l;
+  const int64_t taskCount = (int64_t{computed} + cTapsPerTask - 1) / cTapsPerTask;
+  RunParallel(taskCount, (mirrored ? 2 : 1) * cTapsPerTask * BandTapWork, [&](int64_t task) {
     const int begin = static_cast<int>(task * cTapsPerTask);
-    const int end = static_cast<int>(std::min<int64_t>(int64_t{begin} + cTapsPerTask, l));
+    const int end = static_cast<int>(std::min<int64_t>(int64_t{begin} + cTapsPerTask, computed));
     for (int n = begin; n < end; ++n) {
-      const long double weight = KaiserWindow(l - 1, n, beta);
-      taps[n] = static_cast<double>(tap(n - centre, weight));
+      const double argument = KaiserArgument(l - 1, n, beta);
+      const double value = static_cast<double>(tap(n - centre, KaiserWeight(argument, beta)));
+      taps[n] = value;
+      if (!mirrored || n == centre) continue;
+      const int mirror = l - 1 - n;
+      const double mirrorArgument = KaiserArgument(l - 1, mirror, beta);
+      taps[mirror] = mirrorArgument == argument
+                         ? value
+                         : static_cast<double>(tap(mirror - centre, KaiserWeight(mirrorArgument, beta)));
     }
   });
   return taps;

@@ -73,7 +73,7 @@ double KaiserBeta(double a) {
   return CheckFinite(static_cast<double>(beta));
 }
 
-double KaiserWindow(int m, double n, double beta) {
+double KaiserArgument(int m, double n, double beta) {
   if (std::isnan(n) || std::isnan(beta)) RaiseInvalidOperation();
   if (m == 0) {
     if (n == 0) RaiseInvalidOperation();
@@ -83,6 +83,11 @@ double KaiserWindow(int m, double n, double beta) {
   const long double r = 1.0L - v * v;
   // Outside 0 .. m the radicand is negative.
   if (r < 0) RaiseInvalidOperation();
-  const double argument = CheckFinite(static_cast<double>(beta * std::sqrt(r)));
+  return CheckFinite(static_cast<double>(beta * std::sqrt(r)));
+}
+
+double KaiserWeight(double argument, double beta) {
   return static_cast<double>(static_cast<long double>(BesselI0(argument)) / WindowNormaliser(beta));
 }
+
+double KaiserWindow(int m, double n, double beta) { return KaiserWeight(KaiserArgument(m, n, beta), beta); }

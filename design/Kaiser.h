@@ -18,3 +18,10 @@ double KaiserBeta(double a);
 // Messages::ZeroDivide (Messages::InvalidOperation for n = 0 as well), n outside 0 .. m
 // Messages::InvalidOperation, a beta too large for BesselI0 as there.
 double KaiserWindow(int m, double n, double beta);
+
+// The two steps of KaiserWindow: the Bessel argument beta * sqrt(1 - (1 - 2n/m)^2), with the same
+// checks, and the weight I0(argument) / I0(beta). KaiserWindow(m, n, beta) is
+// KaiserWeight(KaiserArgument(m, n, beta), beta), bit for bit: samples whose arguments are equal have
+// equal weights, so a symmetric window can take one Bessel series for both halves where they agree.
+double KaiserArgument(int m, double n, double beta);
+double KaiserWeight(double argument, double beta);

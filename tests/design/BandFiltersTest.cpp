@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <string>
 
@@ -176,3 +177,60 @@ TEST(BandDesignSplit, AnyNumberOfThreadsGivesTheSameTaps) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every tap on its own, the window weight from KaiserWindow at that tap: what the designs compute
+// when nothing is shared between the two halves.
+template <typename Tap>
+RealArray TapByTap(int l, double beta, Tap tap) {
+  RealArray taps(static_cast<size_t>(l));
+  for (int n = 0; n < l; ++n) taps[n] = static_cast<double>(tap(n - l / 2, static_cast<long double>(KaiserWindow(l - 1, n, beta))));
+  return taps;
+}
+
+}  // namespace
+
+// The designs take one window weight and one tap for each mirrored pair where the pair's weights
+// agree: the result is the tap-by-tap computation bit for bit, for odd and even lengths, any rate,
+// any cutoff and shape, and lengths that span several tasks of the worker threads.
+TEST(BandFiltersTest, MirroredHalvesAreTheTapByTapComputation) {
+  constexpr long double Pi = std::numbers::pi_v<long double>;
+  constexpr long double TwoPi = 2 * Pi;
+  struct Case {
+    int l;
+    double fl, fh, beta;
+    int rate;
+  };
+  const Case cases[] = {{3, 300, 2000, Beta, 44100},       {5, 300, 2000, Beta, 44100},
+                        {901, 300, 2000, Beta, 44100},    {900, 300, 2000, Beta, 44100},
+                        {65535, 123.4, 5678.9, 5.65326, 48000}, {40001, 1000, 1001, 0.0, 8000},
+                        {4097, 21.7, 19999.3, 9.0, 192000},     {20001, 3000, 7000, 14.91006, 11025}};
+  for (const Case& c : cases) {
+    const long double rate = c.rate;
+    const RealArray low = TapByTap(c.l, c.beta, [&](int k, long double w) -> long double {
+      if (k == 0) return w * 2 * c.fl / rate;
+      return std::sin(k * TwoPi * c.fl / rate) * w / (k * Pi);
+    });
+    const long double width = static_cast<long double>(c.fh) - c.fl, sum = static_cast<long double>(c.fh) + c.fl;
+    const RealArray mid = TapByTap(c.l, c.beta, [&](int k, long double w) -> long double {
+      if (k == 0) return w * 2 * width / rate;
+      return 2 * w / (k * Pi) * std::cos(k * Pi * sum / rate) * std::sin(k * Pi * width / rate);
+    });
+    const long double prototype = 1.0L - 2 * static_cast<long double>(c.fh) / rate;
+    const RealArray high = TapByTap(c.l, c.beta, [&](int k, long double w) -> long double {
+      if (k == 0) return w * prototype;
+      return (k % 2 == 0 ? 1.0L : -1.0L) * w * std::sin(k * Pi * prototype) / (k * Pi);
+    });
+    const RealArray designedLow = DesignLowPass(c.l, c.fl, c.beta, c.rate);
+    const RealArray designedMid = DesignBandPass(c.l, c.fl, c.fh, c.beta, c.rate);
+    const RealArray designedHigh = DesignHighPass(c.l, c.fh, c.beta, c.rate);
+    int differing = 0;
+    for (int n = 0; n < c.l; ++n) {
+      differing += std::memcmp(&low[n], &designedLow[n], sizeof(double)) != 0;
+      differing += std::memcmp(&mid[n], &designedMid[n], sizeof(double)) != 0;
+      differing += std::memcmp(&high[n], &designedHigh[n], sizeof(double)) != 0;
+    }
+    EXPECT_EQ(differing, 0) << c.l << " taps at " << c.rate << " Hz";
+  }
+}
