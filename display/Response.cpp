@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <complex>
+#include <numbers>
 #include <vector>
 
 #include "numerics/Errors.h"
@@ -14,7 +15,7 @@
 
 namespace {
 
-constexpr long double cPi = 3.141592653589793238462643383279502884L;
+constexpr long double cPi = std::numbers::pi_v<long double>;
 
 // The extended angle of the literal evaluation, products left to right and the division last; the
 // lower grid enters its frequency as i·2 so that the product order matches the 2 Hz steps.

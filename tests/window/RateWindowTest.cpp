@@ -7,12 +7,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <memory>
 
+#include "designfile/DesignFile.h"
 #include "numerics/SampleRate.h"
 #include "pipeline/DesignState.h"
+#include "window/DesignFileMenu.h"
 #include "window/DesignMenu.h"
 #include "window/Unit1.h"
 
@@ -41,6 +45,7 @@ class RateWindowTest : public QObject {
   Q_OBJECT
 
  private slots:
+  void initTestCase() { QStandardPaths::setTestModeEnabled(true); }
   void init() {
     state_ = std::make_unique<DesignState>();
     form_ = std::make_unique<TForm1>(*state_);
@@ -144,6 +149,33 @@ class RateWindowTest : public QObject {
     QCOMPARE(form_->RateHz(), 50000);
     QVERIFY(form_->Label6->text().contains(QString::fromUtf8("50KHzの場合")));
     QVERIFY(messages_.isEmpty());
+  }
+
+  void designFilesCarryTheRate() {
+    QSettings(QStringLiteral("firxover"), QStringLiteral("firxover")).clear();
+    QTemporaryDir dir;
+    DesignDocument* document = DocumentOf(*form_);
+    QVERIFY(document);
+    QStringList questions;
+    document->SetUnsavedPrompt([&questions](const QString& question) {
+      questions << question;
+      return DesignDocument::Answer::Discard;
+    });
+    form_->findChild<QAction*>("ActionRate96000")->trigger();
+    QVERIFY(document->Modified());  // a rate of its own is a change to the design
+    QVERIFY(form_->windowTitle().endsWith("(Kaiser window, 96 kHz)"));
+    const QString file = dir.filePath("d.firxover.json");
+    QVERIFY(document->SaveTo(file));
+    QCOMPARE(ReadDesignFile(QFile::encodeName(file).toStdString()).rateHz, 96000);
+    QVERIFY(!document->Modified());
+    form_->SetRateHz(44100);
+    QVERIFY(document->Modified());
+    QVERIFY(document->OpenFile(file));
+    QCOMPARE(questions.size(), 1);  // the changed rate was an unsaved change
+    QCOMPARE(form_->RateHz(), 96000);
+    QVERIFY(form_->Label6->text().contains("96KHz"));
+    QVERIFY(form_->windowTitle().startsWith("d.firxover.json - "));
+    QVERIFY(form_->windowTitle().endsWith("(Kaiser window, 96 kHz)"));
   }
 
   void severalRatesEachTheirOwnSet() {
