@@ -7,7 +7,7 @@
 
 #include "analysis/Report.h"
 #include "numerics/CoreTypes.h"
-#include "window/AnalysisCurves.h"
+#include "analysis/AnalysisCurves.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "window/AnalysisCurves.h"
+#include "analysis/AnalysisCurves.h"
 
 class QChart;
 class QChartView;

@@ -51,6 +51,11 @@ LiveUpdate::LiveUpdate(TForm1& form, QMenu* viewMenu) : QObject(&form), form_(fo
     connect(edit, &QLineEdit::textEdited, this, [this] { EstimateEdited(); });
   connect(form.TrackBarShelbGain, &QSlider::valueChanged, this, [this] { DesignEdited(); });
   connect(form.CheckBox3, &QCheckBox::clicked, this, [this] { DesignEdited(); });
+  // The rate changes no field, but the design and the estimate both depend on it.
+  form.AddRateListener([this](int) {
+    DesignEdited();
+    EstimateEdited();
+  });
 
   form.AddCalcListener([this](const CalcOutcome& outcome) {
     if (!enabled_) return;

@@ -503,6 +503,7 @@ void TForm1::SetRateHz(int rateHz) {
   Label6->setText(HeadingText(rateHz_));
   FitLabel(Label6);
   setWindowTitle(WindowTitleFor(rateHz_));
+  for (const auto& listener : rateListeners_) listener(rateHz_);
 }
 
 std::string TForm1::CaptionText(Caption caption) const { return LabelOf(caption)->text().toStdString(); }

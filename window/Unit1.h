@@ -126,6 +126,8 @@ class TForm1 : public QMainWindow, public FieldAccess {
   // Called after every Calc the window runs, with its outcome.
   using CalcListener = std::function<void(const CalcOutcome&)>;
   void AddCalcListener(CalcListener listener) { calcListeners_.push_back(std::move(listener)); }
+  // Called after every change of the design's sampling rate, with the new rate.
+  void AddRateListener(std::function<void(int)> listener) { rateListeners_.push_back(std::move(listener)); }
 
   // How long a command runs before its progress dialog appears, in milliseconds.
   void SetProgressDelay(int milliseconds) { progressDelayMs_ = milliseconds; }
@@ -230,6 +232,7 @@ class TForm1 : public QMainWindow, public FieldAccess {
   bool cancelRequested_ = false;
   QElapsedTimer liveDispatch_;
   std::vector<CalcListener> calcListeners_;
+  std::vector<std::function<void(int)>> rateListeners_;
   bool centred_ = false;
   bool recolouring_ = false;
   std::optional<CalcRecord> lastCalc_;

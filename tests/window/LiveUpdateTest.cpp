@@ -68,6 +68,13 @@ class LiveUpdateTest : public QObject {
     QTRY_COMPARE(outcomes_.size(), size_t{2});
     QCOMPARE(form_->LastCalc()->ShelfCutDb, 3);
     QCOMPARE(form_->statusBar()->currentMessage(), QString("Updated: 2205 taps per filter"));
+
+    // So does a new sampling rate, though it changes no field; the estimate follows it too.
+    const QString estimate = form_->Label20->text();
+    form_->SetRateHz(96000);
+    QTRY_COMPARE(outcomes_.size(), size_t{3});
+    QCOMPARE(form_->LastCalc()->RateHz, 96000);
+    QTRY_VERIFY(form_->Label20->text() != estimate);
   }
 
   // A field the Calc refuses shows its message in the status bar, not in a box; the estimate fields

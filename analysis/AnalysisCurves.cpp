@@ -1,4 +1,4 @@
-#include "window/AnalysisCurves.h"
+#include "analysis/AnalysisCurves.h"
 
 #include <algorithm>
 #include <cmath>

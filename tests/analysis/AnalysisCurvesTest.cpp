@@ -11,7 +11,7 @@
 
 #include "numerics/Errors.h"
 #include "numerics/SampleRate.h"
-#include "window/AnalysisCurves.h"
+#include "analysis/AnalysisCurves.h"
 
 namespace {
 
