@@ -7,6 +7,14 @@
 
 namespace {
 
+#ifdef FIRXOVER_FFTW_WISDOM
+constexpr const char* BuiltInWisdom =
+#include "FftwWisdom.inc"
+    ;
+#else
+constexpr const char* BuiltInWisdom = "";  // the tool that records it
+#endif
+
 enum class PlanKind { RealForward, RealInverse };
 
 class PlanCache {
@@ -19,6 +27,11 @@ class PlanCache {
     const std::lock_guard<std::mutex> lock(mutex_);
     const auto key = std::make_pair(kind, n);
     if (const auto found = plans_.find(key); found != plans_.end()) return found->second;
+    if (!wisdomImported_) {
+      wisdomImported_ = true;
+      // Only hints: a text FFTW cannot read leaves it planning as without.
+      if (*BuiltInFftwWisdom() != '\0') fftw_import_wisdom_from_string(BuiltInFftwWisdom());
+    }
     // The plan is made on scratch buffers of the same alignment as the ones it will run on.
     FftwRealBuffer real = AllocateFftwReal(static_cast<size_t>(n));
     FftwComplexBuffer spectrum = AllocateFftwComplex(static_cast<size_t>(n) / 2 + 1);
@@ -32,6 +45,7 @@ class PlanCache {
 
  private:
   std::mutex mutex_;
+  bool wisdomImported_ = false;
   std::map<std::pair<PlanKind, int>, fftw_plan> plans_;
 };
 
@@ -41,6 +55,8 @@ PlanCache& Plans() {
 }
 
 }  // namespace
+
+const char* BuiltInFftwWisdom() { return BuiltInWisdom; }
 
 FftwRealBuffer AllocateFftwReal(size_t count) {
   void* memory = fftw_malloc(sizeof(double) * count);

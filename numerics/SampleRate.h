@@ -26,3 +26,7 @@ std::string WithRate(std::string_view text, int rateHz);
 
 // The rate (>= 0 Hz) in kHz with as many decimals as it needs: 44100 gives "44.1", 48000 "48", 22050 "22.05".
 std::string KilohertzText(int rateHz);
+
+// The rates convolution engines and audio devices commonly run at, in Hz: those the window's
+// "Sampling rate" menu offers, and those whose transforms the FFTW plans are prepared for.
+inline constexpr int CommonSampleRates[] = {44100, 48000, 88200, 96000, 176400, 192000};

@@ -76,7 +76,7 @@ void BuildDesignMenu(TForm1& form) {
   rates->setObjectName(QStringLiteral("RateMenu"));
   auto* group = new QActionGroup(rates);
   group->setExclusive(true);
-  for (const int rateHz : MenuRates) {
+  for (const int rateHz : CommonSampleRates) {
     QAction* action = rates->addAction(RateItemText(rateHz));
     action->setObjectName(QStringLiteral("ActionRate%1").arg(rateHz));
     action->setCheckable(true);
@@ -154,7 +154,7 @@ std::vector<int> AskRates(TForm1& form) {
   dialog.setWindowTitle(QStringLiteral("Export filters for several rates"));
   auto* layout = new QVBoxLayout(&dialog);
   layout->addWidget(new QLabel(QStringLiteral("One complete set of filters per rate, the rate in every file name:")));
-  std::vector<int> offered(std::begin(MenuRates), std::end(MenuRates));
+  std::vector<int> offered(std::begin(CommonSampleRates), std::end(CommonSampleRates));
   if (std::find(offered.begin(), offered.end(), form.RateHz()) == offered.end()) offered.push_back(form.RateHz());
   std::vector<QCheckBox*> boxes;
   for (const int rateHz : offered) {

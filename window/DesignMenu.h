@@ -4,11 +4,11 @@
 #include <vector>
 
 #include "export/Export.h"
+#include "numerics/SampleRate.h"
 
 class TForm1;
 
-// The rates the "Sampling rate" menu and the several-rates export offer, in Hz.
-inline constexpr int MenuRates[] = {44100, 48000, 88200, 96000, 176400, 192000};
+// The "Sampling rate" menu and the several-rates export offer CommonSampleRates.
 
 // The heading Label6 for filters at rateHz, the rate in kHz with no trailing zeros: at 44100
 // "カイザー窓を用いたFIRフィルタの周波数特性(サンプリング周波数が44.1KHzの場合）".
@@ -17,7 +17,7 @@ QString HeadingText(int rateHz);
 QString WindowTitleFor(int rateHz);
 
 // Adds "Sampling rate" to the form's "Design" menu (made here, right of "File", when missing): a
-// radio item per rate of MenuRates and "Other…", which asks for a whole number of Hz. The choice
+// radio item per rate of CommonSampleRates and "Other…", which asks for a whole number of Hz. The choice
 // changes no field; the next Calc and estimate use it.
 void BuildDesignMenu(TForm1& form);
 
@@ -36,6 +36,6 @@ std::string PrefixForRate(const std::string& prefix, int rateHz);
 bool ExportFiltersForRates(TForm1& form, const QString& directory, const QString& prefix, FilterFormat format,
                            const std::vector<int>& rates);
 
-// The rates to export, ticked in a dialog ("RatesDialog") that offers MenuRates and the design's
+// The rates to export, ticked in a dialog ("RatesDialog") that offers CommonSampleRates and the design's
 // own rate, that one ticked at first; empty when the user cancels or ticks none.
 std::vector<int> AskRates(TForm1& form);

@@ -3,12 +3,15 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "numerics/CoreTypes.h"
 #include "numerics/Errors.h"
+#include "numerics/FftwPlans.h"
 #include "numerics/FoldedDft.h"
+#include "numerics/SampleRate.h"
 #include "tests/numerics/ErrorText.h"
 
 namespace {
@@ -139,3 +142,19 @@ TEST(FoldedDftTest, ConcurrentCallsGiveTheSameBits) {
 }
 
 }  // namespace
+
+// The wisdom compiled in is FFTW's own text for the common transforms, and FFTW reads it back; the
+// transforms planned with it are the ones the tests above check against the definition.
+TEST(FftwWisdom, BuiltInWisdomIsReadable) {
+  const std::string wisdom = BuiltInFftwWisdom();
+  ASSERT_EQ(wisdom.rfind("(fftw-3", 0), 0u) << wisdom.substr(0, 40);
+  EXPECT_EQ(fftw_import_wisdom_from_string(wisdom.c_str()), 1);
+  for (const int rateHz : CommonSampleRates) {
+    const std::vector<double> h = TestFilter(3 * static_cast<size_t>(rateHz) / 2, static_cast<uint32_t>(rateHz));
+    const std::vector<std::complex<double>> spectrum = FoldedSpectrum(h, rateHz);
+    // Bin 0 is the plain sum of the taps.
+    long double sum = 0;
+    for (double value : h) sum += value;
+    EXPECT_NEAR(spectrum[0].real(), static_cast<double>(sum), 1e-9) << rateHz;
+  }
+}
