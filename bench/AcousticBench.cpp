@@ -2,6 +2,8 @@
 // which grows with the length) and the minimum phase of a measurement without phase.
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchFilters.h"
+
 #include <cmath>
 #include <random>
 #include <string>
@@ -14,14 +16,6 @@
 #include "numerics/ParallelWork.h"
 
 namespace {
-
-std::vector<double> RandomSymmetricFilter(int64_t length) {
-  std::mt19937_64 random(1);
-  std::uniform_real_distribution<double> tap(-1.0, 1.0);
-  std::vector<double> h(length);
-  for (int64_t k = 0; k <= length / 2; ++k) h[k] = h[length - 1 - k] = tap(random);
-  return h;
-}
 
 // One filter at the output frequencies; range(0) taps, range(1) worker threads (0: one per core).
 void BM_CentredResponse(benchmark::State& state) {

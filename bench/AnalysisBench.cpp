@@ -2,6 +2,8 @@
 // report, for the four filters of 901 taps (the defaults) up to 1,000,001 taps.
 #include <benchmark/benchmark.h>
 
+#include "bench/BenchFilters.h"
+
 #include <random>
 #include <vector>
 
@@ -10,14 +12,6 @@
 #include "analysis/AnalysisCurves.h"
 
 namespace {
-
-std::vector<double> RandomSymmetricFilter(int64_t length) {
-  std::mt19937_64 random(1);
-  std::uniform_real_distribution<double> tap(-1.0, 1.0);
-  std::vector<double> h(length);
-  for (int64_t k = 0; k <= length / 2; ++k) h[k] = h[length - 1 - k] = tap(random);
-  return h;
-}
 
 // Every curve of the five plots for four filters of range(0) taps.
 void BM_AnalysisCurves(benchmark::State& state) {

@@ -55,8 +55,8 @@ double WrappedDifference(double a, double b) {
   return difference;
 }
 
-std::vector<double> RandomTaps(size_t count, unsigned seed) {
-  std::mt19937 generator(seed);
+std::vector<double> RandomTaps(size_t count, unsigned stream) {
+  std::mt19937 generator(stream);
   std::normal_distribution<double> normal(0.0, 1.0);
   std::vector<double> taps(count);
   for (double& tap : taps) tap = normal(generator);

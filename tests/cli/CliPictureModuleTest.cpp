@@ -19,45 +19,19 @@
 #include "pipeline/MemoryFields.h"
 #include "render/GraphPicture.h"
 #include "render/WindowFont.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Scratch.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct ProcessRun {
-  int status = -1;
-  std::string err;
-};
+using testing_support::ProcessRun;
 
 // Runs `binary` with the environment variable FIRXOVER_RENDER_MODULE set to `module` (empty: the
 // program's own lookup), standard output discarded.
 ProcessRun RunWithModule(const std::string& binary, const std::vector<std::string>& arguments, const std::string& module) {
-  const fs::path errFile = fs::temp_directory_path() / ("firxover-module-err-" + std::to_string(::getpid()));
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int out = ::open("/dev/null", O_WRONLY);
-    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out < 0 || err < 0) ::_exit(125);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    ::setenv("FIRXOVER_RENDER_MODULE", module.c_str(), 1);
-    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    ::execv(binary.c_str(), argv.data());
-    ::_exit(126);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ProcessRun run;
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  std::ifstream in(errFile);
-  for (std::string line; std::getline(in, line);) {
-    if (line.rfind("QStandardPaths:", 0) != 0) run.err += line + "\n";
-  }
-  fs::remove(errFile);
-  return run;
+  return testing_support::RunProcess(binary, arguments, "/dev/null", {"FIRXOVER_RENDER_MODULE=" + module});
 }
 
 std::string Output(const std::string& command) {

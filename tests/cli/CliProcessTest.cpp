@@ -13,49 +13,19 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/ChildProcess.h"
 #include "tests/support/Scratch.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct ProcessRun {
-  int status = -1;  // exit status, or 128 + signal
-  std::string err;
-};
+using testing_support::ProcessRun;
 
-// Runs the binary with its standard output on `outPath`, extra environment settings, and returns
-// its exit status and standard error.
+// Runs firxover-cli (or `binary`) with its standard output on `outPath` and extra environment settings.
 ProcessRun RunCli(const std::vector<std::string>& arguments, const std::string& outPath,
-           const std::vector<std::string>& environment = {}, const std::string& binary = FIRXOVER_CLI_BINARY) {
-  const fs::path errFile = fs::temp_directory_path() / ("firxover-cli-err-" + std::to_string(::getpid()));
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out < 0 || err < 0) ::_exit(125);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    for (const std::string& setting : environment) ::putenv(const_cast<char*>(setting.c_str()));
-    std::vector<char*> argv{const_cast<char*>(binary.c_str())};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    ::execv(binary.c_str(), argv.data());
-    ::_exit(126);
-  }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  ProcessRun run;
-  run.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  std::ifstream in(errFile);
-  std::stringstream text;
-  text << in.rdbuf();
-  // Only the tool's own lines: Qt may warn about the environment (XDG_RUNTIME_DIR) on its own.
-  for (std::string line; std::getline(text, line);) {
-    if (line.rfind("QStandardPaths:", 0) != 0) run.err += line + "\n";
-  }
-  fs::remove(errFile);
-  return run;
+                  const std::vector<std::string>& environment = {}, const std::string& binary = FIRXOVER_CLI_BINARY) {
+  return testing_support::RunProcess(binary, arguments, outPath, environment);
 }
 
 class ScratchDir : public testing_support::ScratchDir {

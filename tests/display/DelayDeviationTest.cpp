@@ -49,9 +49,9 @@ Literal LiteralDeviation(const std::vector<double>& taps, int rateHz) {
   return literal;
 }
 
-// A unit impulse at the centre with every tap disturbed symmetrically by up to `size`, from a fixed seed.
-std::vector<double> NearDelay(size_t length, double size, unsigned seed) {
-  std::mt19937 random(seed);
+// A unit impulse at the centre with every tap disturbed symmetrically by up to `size`, the same every run.
+std::vector<double> NearDelay(size_t length, double size, unsigned stream) {
+  std::mt19937 random(stream);
   std::uniform_real_distribution<double> disturbance(-size, size);
   std::vector<double> taps(length);
   for (size_t n = 0; n < (length + 1) / 2; ++n) taps[n] = taps[length - 1 - n] = disturbance(random);
