@@ -4,7 +4,9 @@
 #include <array>
 #include <cmath>
 #include <complex>
+#include <cstdint>
 #include <numbers>
+#include <span>
 #include <vector>
 
 #include "numerics/Errors.h"
@@ -35,11 +37,13 @@ double Magnitude(double re, double im) {
 // subnormal range.
 constexpr int cUnscaledExponent = 900;
 
-// Where H(f) of a real filter is in the spectrum of bins 0 .. rate/2: f is taken modulo the rate, and
-// above half the rate the bin of rate - f holds the conjugate, of the same magnitude.
-size_t SpectrumBin(int frequencyHz, int rateHz) {
-  const int bin = frequencyHz % rateHz;
-  return static_cast<size_t>(bin <= rateHz / 2 ? bin : rateHz - bin);
+// H(f) of a real filter from the bins 0 .. period/2 of its folded transform (GridPeriod): f in bins is
+// f·period/rate, taken modulo the period; above half the period the bin of period - b holds the
+// conjugate.
+std::complex<double> GridValue(std::span<const std::complex<double>> bins, int64_t frequencyHz, int rateHz) {
+  const int period = GridPeriod(rateHz);
+  const int64_t bin = frequencyHz / (rateHz / period) % period;
+  return bin <= period / 2 ? bins[static_cast<size_t>(bin)] : std::conj(bins[static_cast<size_t>(period - bin)]);
 }
 
 // The magnitudes of one filter's first count coefficients at the grid points firstPoint .. lastPoint.
@@ -59,9 +63,9 @@ void FilterMagnitudes(const RealArray& coeffs, int count, int rateHz, int firstP
     scaled.assign(taps.begin(), taps.end());
     for (double& value : scaled) value = std::ldexp(value, -exponent);
   }
-  const std::vector<std::complex<double>> spectrum = FoldedSpectrum(scaled.empty() ? taps : scaled, rateHz);
+  const std::span<const std::complex<double>> bins = FoldedBins(scaled.empty() ? taps : scaled, GridPeriod(rateHz));
   for (int i = firstPoint; i <= lastPoint; ++i) {
-    const std::complex<double> value = spectrum[SpectrumBin(GridFrequency(i), rateHz)];
+    const std::complex<double> value = GridValue(bins, GridFrequency(i), rateHz);
     out[i - firstPoint] = std::ldexp(Magnitude(value.real(), value.imag()), exponent);
   }
 }
@@ -89,8 +93,12 @@ void EvaluateMagnitudes(std::span<const RealArray* const> filters, int count, in
 
 double ResponseWork(int count, int rateHz) {
   // The folding adds each coefficient once; a real FFT of length n costs about n·log2(n) such units.
-  const double rate = rateHz > 1 ? rateHz : 2;
-  return (count > 0 ? count : 0) + rate * std::log2(rate);
+  const double period = std::max(rateHz > 0 ? GridPeriod(rateHz) : 0, 2);
+  return (count > 0 ? count : 0) + period * std::log2(period);
+}
+
+void PrepareResponses(int rateHz) {
+  if (IsSampleRate(rateHz)) PrepareFoldedBins(GridPeriod(rateHz));
 }
 
 void EvaluateResponses(std::span<const ResponseTarget> targets, int count, int rateHz,
@@ -152,13 +160,11 @@ DelayDeviation MeasureDelayDeviation(std::span<const double> taps, int rateHz,
   // With a whole centre the transform sees the taps less the delay itself, whose response is the
   // deviation; with a half-sample centre there is no tap to take the delay from.
   if (whole) residual[static_cast<size_t>(twiceCentre / 2)] -= 1.0;
-  const std::vector<std::complex<double>> spectrum = FoldedSpectrum(residual, rateHz);
+  const std::span<const std::complex<double>> bins = FoldedBins(residual, GridPeriod(rateHz));
   for (int i = 1; i <= GridPointCount; ++i) {
     if (progress) progress(static_cast<double>(i - 1) / GridPointCount);
     const int64_t hz = GridFrequency(i);
-    const int64_t bin = hz % rateHz;
-    const std::complex<double> value =
-        bin <= rateHz / 2 ? spectrum[static_cast<size_t>(bin)] : std::conj(spectrum[static_cast<size_t>(rateHz - bin)]);
+    const std::complex<double> value = GridValue(bins, hz, rateHz);
     // The residual's response turned by the delay's phase, so that the delay itself is 1.
     const long double angle = 2 * cPi * static_cast<long double>((hz * twiceCentre) % period) / period;
     const long double c = std::cos(angle), s = std::sin(angle);

@@ -13,9 +13,10 @@
 // and every later point left as they were; a magnitude beyond the double range raises
 // "浮動小数点数のオーバーフロー" and a NaN "不正な浮動小数点数演算命令", that point and every later one
 // untouched. Element 0 of both curves is never touched.
-// Every grid frequency is a whole number of hertz, so H(f) is bin f mod rateHz of the rate-point DFT of
-// the coefficients folded modulo the rate (numerics/FoldedDft.h): O(count + rate·log rate) per
-// filter, within 1e-12 absolute of the literal evaluation below. The result does not depend on the
+// Every grid frequency is an even number of hertz, so with an even rate H(f) is bin f/2 mod rateHz/2
+// of the (rateHz/2)-point DFT of the coefficients folded modulo rateHz/2 (numerics/FoldedDft.h); with
+// an odd rate, bin f mod rateHz of the rate-point one: O(count + rate·log rate) per filter, within
+// 1e-12 absolute of the literal evaluation below. The result does not depend on the
 // number of worker threads.
 void EvaluateResponse(const RealArray& coeffs, ResponseCurve& magnitude, ResponseCurve& level, int count,
                       int rateHz);
@@ -50,6 +51,10 @@ void EvaluateMagnitudes(std::span<const RealArray* const> filters, int count, in
 // Work units (additions of the folding and of the transform) that EvaluateResponses reports for one
 // filter of count taps at rateHz.
 double ResponseWork(int count, int rateHz);
+
+// Makes the transform the responses at rateHz use, so that EvaluateResponses does not wait for it; may
+// run on another thread while the filters are designed. Does nothing for a rate out of range.
+void PrepareResponses(int rateHz);
 
 // How far a linear-phase filter lies from a pure delay of D = (length - 1) / 2 samples (a half sample
 // for an even length), on the grid at rateHz. Errors are linear (not dB); 0 means exact.

@@ -22,10 +22,11 @@ enum SlotState : int { Free, Filling, Ready };
 // Read by the handler on any thread: the state says whether the path may be trusted.
 struct Slot {
   std::atomic<int> state{Free};
-  char path[cPathBytes];
+  char path[cPathBytes]{};
 };
 
-Slot slots[cSlotCount];
+// Constant-initialised: no start-up code touches its megabyte before a path is registered.
+constinit Slot slots[cSlotCount];
 std::atomic<int> deferring{0};
 std::atomic<int> pendingSignal{0};
 std::once_flag installOnce;

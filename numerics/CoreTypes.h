@@ -23,3 +23,7 @@ using ResponseCurve = std::array<double, GridPointCount + 1>;
 
 // Frequency in Hz of grid point i (1 .. 950): 2 Hz steps up to 1000 Hz, then 20 Hz steps up to 10 kHz.
 constexpr int GridFrequency(int i) { return i <= 500 ? 2 * i : 20 * i - 9000; }
+
+// Every grid frequency is even, so at an even rate e^{-j 2 pi k f / rate} = e^{-j 2 pi k (f/2) / (rate/2)}
+// repeats every rate/2 taps: the length of the transform that gives the grid's responses (rateHz >= 1).
+constexpr int GridPeriod(int rateHz) { return rateHz % 2 == 0 ? rateHz / 2 : rateHz; }

@@ -1,14 +1,18 @@
 // Prints, as a C++ raw string literal, FFTW's wisdom for the transforms a process most often plans:
-// the forward transform of each common rate (the responses at every whole Hz) and both transforms
-// of the convolution blocks. Run at build time; the program imports it before its first plan.
+// the forward transforms of each common rate (the responses at every whole Hz, and on the grid) and
+// both transforms of the convolution blocks. Run at build time; the program imports it before its first plan.
 #include <cstdio>
 #include <cstdlib>
 
+#include "numerics/CoreTypes.h"
 #include "numerics/FftwPlans.h"
 #include "numerics/SampleRate.h"
 
 int main() {
-  for (const int rateHz : CommonSampleRates) RealForwardPlan(rateHz);
+  for (const int rateHz : CommonSampleRates) {
+    RealForwardPlan(rateHz);
+    RealForwardPlan(GridPeriod(rateHz));
+  }
   RealForwardPlan(ConvolutionBlockLength);
   RealInversePlan(ConvolutionBlockLength);
   char* wisdom = fftw_export_wisdom_to_string();

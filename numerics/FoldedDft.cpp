@@ -2,31 +2,71 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <new>
 
 #include "numerics/CoreTypes.h"
 #include "numerics/Errors.h"
 #include "numerics/FftwPlans.h"
 
-std::vector<std::complex<double>> FoldedSpectrum(std::span<const double> coeffs, int rateHz) {
-  if (rateHz < 1 || rateHz > MaxSampleRate) throw UserError(Messages::RangeCheck);
-  const size_t rate = static_cast<size_t>(rateHz);
-  const size_t binCount = rate / 2 + 1;
+namespace {
 
-  FftwRealBuffer folded = AllocateFftwReal(rate);
-  const size_t head = std::min(rate, coeffs.size());
-  std::copy_n(coeffs.begin(), head, folded.get());
-  std::fill(folded.get() + head, folded.get() + rate, 0.0);
+// The folded coefficients and their bins, kept per thread between calls: the curves of one Calc are
+// transforms of one length, so their buffers are allocated, and their pages touched, once.
+struct Workspace {
+  size_t capacity = 0;
+  FftwRealBuffer folded;
+  FftwComplexBuffer bins;
+
+  void Reserve(size_t period) {
+    if (period <= capacity) return;
+    folded.reset();
+    bins.reset();
+    capacity = 0;
+    folded = AllocateFftwReal(period);
+    bins = AllocateFftwComplex(period / 2 + 1);
+    capacity = period;
+  }
+};
+
+void RequirePeriod(int period) {
+  if (period < 1 || period > MaxSampleRate) throw UserError(Messages::RangeCheck);
+}
+
+}  // namespace
+
+std::span<const std::complex<double>> FoldedBins(std::span<const double> coeffs, int period) {
+  RequirePeriod(period);
+  const size_t length = static_cast<size_t>(period);
+  const size_t binCount = length / 2 + 1;
+  thread_local Workspace workspace;
+  workspace.Reserve(length);
+  double* const folded = workspace.folded.get();
+
+  const size_t head = std::min(length, coeffs.size());
+  std::copy_n(coeffs.begin(), head, folded);
+  std::fill(folded + head, folded + length, 0.0);
   // Added period by period in ascending k, so each folded value has one fixed summation order.
-  for (size_t start = rate; start < coeffs.size(); start += rate) {
-    const size_t count = std::min(rate, coeffs.size() - start);
+  for (size_t start = length; start < coeffs.size(); start += length) {
+    const size_t count = std::min(length, coeffs.size() - start);
     const double* period = coeffs.data() + start;
-    double* target = folded.get();
-    for (size_t r = 0; r < count; ++r) target[r] += period[r];
+    for (size_t r = 0; r < count; ++r) folded[r] += period[r];
   }
 
-  FftwComplexBuffer spectrum = AllocateFftwComplex(binCount);
-  fftw_execute_dft_r2c(RealForwardPlan(rateHz), folded.get(), spectrum.get());
-  std::vector<std::complex<double>> result(binCount);
-  for (size_t f = 0; f < binCount; ++f) result[f] = {spectrum[f][0], spectrum[f][1]};
-  return result;
+  fftw_execute_dft_r2c(RealForwardPlan(period), folded, workspace.bins.get());
+  // fftw_complex is laid out as std::complex<double>, as FFTW documents.
+  return {reinterpret_cast<const std::complex<double>*>(workspace.bins.get()), binCount};
+}
+
+std::vector<std::complex<double>> FoldedSpectrum(std::span<const double> coeffs, int rateHz) {
+  const std::span<const std::complex<double>> bins = FoldedBins(coeffs, rateHz);
+  return {bins.begin(), bins.end()};
+}
+
+void PrepareFoldedBins(int period) {
+  if (period < 1 || period > MaxSampleRate) return;
+  try {
+    RealForwardPlan(period);
+  } catch (const std::bad_alloc&) {
+    // The transform's own call makes the plan again and reports it.
+  }
 }

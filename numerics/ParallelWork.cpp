@@ -128,7 +128,10 @@ void RunParallel(int64_t taskCount, double workPerTask, const std::function<void
   bool threaded = false;
   {
     Workers workers(crew);
-    if (work >= cInlineWork && (workerCount > 1 || scope != nullptr)) threaded = workers.Start(workerCount);
+    // One task is one thread's work anyway; it runs here, and its stage reports when it ends.
+    if (taskCount > 1 && work >= cInlineWork && (workerCount > 1 || scope != nullptr)) {
+      threaded = workers.Start(workerCount);
+    }
     if (!threaded) {
       crew.runningWorkers = 1;
       crew.Work();
@@ -145,4 +148,29 @@ void RunParallel(int64_t taskCount, double workPerTask, const std::function<void
   }
   if (crew.failure) std::rethrow_exception(crew.failure);
   if (scope != nullptr) scope->Advance(work);
+}
+
+Beside::Beside(std::function<void()> work) : work_(std::move(work)) {
+  try {
+    thread_ = std::thread([this] { Run(); });
+  } catch (const std::system_error&) {
+    Run();
+  }
+}
+
+Beside::~Beside() {
+  if (thread_.joinable()) thread_.join();
+}
+
+void Beside::Run() noexcept {
+  try {
+    work_();
+  } catch (...) {
+    failure_ = std::current_exception();
+  }
+}
+
+void Beside::Finish() {
+  if (thread_.joinable()) thread_.join();
+  if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
 }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <functional>
+#include <thread>
 
 // The long stages of a command run on worker threads while the calling thread only waits and
 // reports progress, so that a window stays able to show a progress dialog and to take a Cancel.
@@ -38,9 +40,30 @@ class ProgressScope {
 // failing task's exception is rethrown once the others in flight have ended and no new task starts.
 // When the progress report throws, the workers stop after their current task, are joined, and the
 // report's exception propagates. Small work (below a few million units, counted as multiply-adds)
-// runs on the calling thread.
+// and a single task run on the calling thread.
 void RunParallel(int64_t taskCount, double workPerTask, const std::function<void(int64_t)>& task);
 
 // The number of worker threads RunParallel uses; 0 (the default) means one per core.
 void SetWorkerThreadCount(int count);
 int WorkerThreadCount();
+
+// Runs one piece of work on a thread of its own beside the caller's, from construction until Finish:
+// two stages that do not depend on each other then take two cores. Where no thread can be started,
+// the work runs at once on the calling thread. Finish waits for it and rethrows what it threw; the
+// destructor only waits, so that every way out of the caller's scope joins the thread.
+class Beside {
+ public:
+  explicit Beside(std::function<void()> work);
+  ~Beside();
+  Beside(const Beside&) = delete;
+  Beside& operator=(const Beside&) = delete;
+
+  void Finish();
+
+ private:
+  void Run() noexcept;
+
+  std::function<void()> work_;
+  std::exception_ptr failure_;
+  std::thread thread_;
+};

@@ -8,6 +8,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "design/BandFilters.h"
 #include "design/Kaiser.h"
@@ -136,20 +137,33 @@ CalcRecord DesignAndShow(FieldAccess& fields, DesignState& state) {
   // The counts are checked above, so the costs cannot overflow.
   CalcProgress progress(fields, low.count + mid.count + high.count, totalTaps, totalTaps + ShelfLength - 1,
                         CascadesWithShelf(state.ShelfCutDb), rateHz);
-  // Designed on every press, also when the cut is 0 dB and the shelf is not used.
-  progress.Shelf([&] { DesignShelf(f1, f2, state.ShelfCutDb, rateHz, state.ShelfCoeffs); });
-
-  const double beta = KaiserBeta(ParseReal(fields.Text(Field::Edit8)));
-  progress.Bands([&] {
-    // The bands' own arrays live only until they are centred. Each design splits its taps over the
-    // worker threads; when several fail, the error is the one the first failing design raises.
-    const RealArray lowBand = DesignLowPass(low.count, lowCutHz, beta, rateHz);
-    const RealArray midBand = DesignBandPass(mid.count, midLowHz, midHighHz, beta, rateHz);
-    const RealArray highBand = DesignHighPass(high.count, highCutHz, beta, rateHz);
-    state.LowCoeffs = CentreBand(lowBand, totalTaps);
-    state.MidCoeffs = CentreBand(midBand, totalTaps);
-    state.HighCoeffs = CentreBand(highBand, totalTaps);
-  });
+  // The transform of the responses is planned beside the designs, on a second core where there is one.
+  const Beside responsePlan([rateHz] { PrepareResponses(rateHz); });
+  // The shelf does not depend on the bands: it is designed beside them. Designed on every press, also
+  // when the cut is 0 dB and the shelf is not used. Its error comes first, as if it had been designed
+  // first, and the bands reach the state only after it has succeeded.
+  Beside shelfDesign([&] { DesignShelf(f1, f2, state.ShelfCutDb, rateHz, state.ShelfCoeffs); });
+  RealArray lowCentred, midCentred, highCentred;
+  try {
+    progress.Bands([&] {
+      const double beta = KaiserBeta(ParseReal(fields.Text(Field::Edit8)));
+      // The bands' own arrays live only until they are centred. Each design splits its taps over the
+      // worker threads; when several fail, the error is the one the first failing design raises.
+      const RealArray lowBand = DesignLowPass(low.count, lowCutHz, beta, rateHz);
+      const RealArray midBand = DesignBandPass(mid.count, midLowHz, midHighHz, beta, rateHz);
+      const RealArray highBand = DesignHighPass(high.count, highCutHz, beta, rateHz);
+      lowCentred = CentreBand(lowBand, totalTaps);
+      midCentred = CentreBand(midBand, totalTaps);
+      highCentred = CentreBand(highBand, totalTaps);
+    });
+  } catch (...) {
+    shelfDesign.Finish();
+    throw;
+  }
+  progress.Shelf([&] { shelfDesign.Finish(); });
+  state.LowCoeffs = std::move(lowCentred);
+  state.MidCoeffs = std::move(midCentred);
+  state.HighCoeffs = std::move(highCentred);
   {
     const RealArray bandSum = SumBands(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, totalTaps);
     if (fields.AdjustChecked()) AdjustMidBand(state.LowCoeffs, state.MidCoeffs, state.HighCoeffs, bandSum, totalTaps);

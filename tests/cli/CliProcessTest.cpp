@@ -94,7 +94,7 @@ TEST(CliProcess, ASignalDuringAnExportKeepsTheOldSet) {
       ::dup2(out, 1);
       ::dup2(err, 2);
       const std::string directory = dir.Path().string();
-      ::execl(FIRXOVER_CLI_BINARY, FIRXOVER_CLI_BINARY, "design", "--low-taps", "300001", "--progress", "--export",
+      ::execl(FIRXOVER_CLI_BINARY, FIRXOVER_CLI_BINARY, "design", "--low-taps", "1000001", "--progress", "--export",
               directory.c_str(), "--format", "f32", static_cast<char*>(nullptr));
       ::_exit(126);
     }

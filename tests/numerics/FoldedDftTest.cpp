@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -122,6 +123,28 @@ TEST(FoldedDftTest, EmptyFilterAndBadRates) {
     EXPECT_EQ(ErrorText([&] { FoldedSpectrum(h, rate); }), Messages::RangeCheck) << rate;
   }
   EXPECT_EQ(FoldedSpectrum(h, MaxSampleRate).size(), static_cast<size_t>(MaxSampleRate / 2 + 1));
+}
+
+// The grid's transform: at an even rate the folded bins of half its length are the responses at the
+// even frequencies, bin b at 2b Hz; the buffers of one thread serve lengths growing and shrinking
+// from call to call.
+TEST(FoldedDftTest, BinsOfHalfTheRateAreTheEvenFrequencies) {
+  for (const int rate : {44100, 48000, 8002}) {
+    const std::vector<double> h = TestFilter(static_cast<size_t>(rate) + 777, static_cast<uint32_t>(rate));
+    const DirectResponse direct(rate);
+    for (const int period : {rate / 2, rate}) {
+      const std::span<const std::complex<double>> bins = FoldedBins(h, period);
+      ASSERT_EQ(bins.size(), static_cast<size_t>(period / 2 + 1));
+      const int step = rate / period;
+      for (int b = 0; b <= period / 2; b += 37) {
+        const std::complex<long double> want = direct.At(h, b * step);
+        ASSERT_LT(std::abs(std::complex<long double>(bins[b]) - want), 2e-16 * AbsoluteSum(h)) << rate << " " << b;
+      }
+    }
+  }
+  EXPECT_EQ(GridPeriod(44100), 22050);
+  EXPECT_EQ(GridPeriod(11025), 11025);
+  for (int i = 1; i <= GridPointCount; ++i) ASSERT_EQ(GridFrequency(i) % 2, 0) << i;
 }
 
 // Plans are made on first use from several threads at once; every thread gets the single-threaded
