@@ -81,4 +81,36 @@ TEST(ParallelWorkTest, TheLowestFailingTaskRaises) {
   SetWorkerThreadCount(0);
 }
 
+// The work runs while the caller goes on: it waits for something the caller does after starting it.
+// Finish hands over its error once; leaving the scope waits for work still running.
+TEST(ParallelWorkTest, BesideRunsAlongsideAndRethrowsOnFinish) {
+  std::atomic<bool> callerWent{false};
+  std::atomic<bool> sawCaller{false};
+  {
+    Beside beside([&] {
+      for (int i = 0; i < 5000 && !callerWent; ++i) Sleep();
+      sawCaller = callerWent.load();
+      throw UserError("beside");
+    });
+    callerWent = true;
+    try {
+      beside.Finish();
+      ADD_FAILURE() << "no error";
+    } catch (const UserError& error) {
+      EXPECT_STREQ(error.what(), "beside");
+    }
+    EXPECT_NO_THROW(beside.Finish());
+  }
+  EXPECT_TRUE(sawCaller);
+
+  std::atomic<bool> done{false};
+  {
+    const Beside beside([&] {
+      Sleep();
+      done = true;
+    });
+  }
+  EXPECT_TRUE(done);
+}
+
 }  // namespace
