@@ -1,13 +1,13 @@
 #include "export/FilterFormats.h"
 
-#include <sndfile.h>
-
 #include <bit>
 #include <cmath>
 #include <memory>
+#include <string>
 #include <type_traits>
 #include <vector>
 
+#include "export/Sndfile.h"
 #include "numerics/FloatingPoint.h"
 #include "numerics/SampleRate.h"
 #include "numerics/TextConvert.h"
@@ -72,18 +72,20 @@ void WriteText(StagedOutput& output, std::span<const double> taps) {
   }
 }
 
-struct SndfileCloser {
-  void operator()(SNDFILE* file) const { sf_close(file); }
-};
-
 void WriteWav(StagedOutput& output, std::span<const double> taps, FilterFormat format, int rateHz) {
+  std::string reason;
+  const SndfileApi* const library = Sndfile(reason);
+  if (library == nullptr) output.Fail(reason);
+  const SndfileApi& sndfile = *library;
   SF_INFO info{};
   info.samplerate = rateHz;
   info.channels = 1;
   info.format = SF_FORMAT_WAV | (SinglePrecision(format) ? SF_FORMAT_FLOAT : SF_FORMAT_DOUBLE);
   // The descriptor stays ours, so that the caller can flush it to disk before it is closed.
-  std::unique_ptr<SNDFILE, SndfileCloser> file(sf_open_fd(output.Descriptor(), SFM_WRITE, &info, SF_FALSE));
-  if (!file) output.Fail(sf_strerror(nullptr));
+  const auto close = [&sndfile](SNDFILE* file) { sndfile.Close(file); };
+  std::unique_ptr<SNDFILE, decltype(close)> file(sndfile.OpenFd(output.Descriptor(), SFM_WRITE, &info, SF_FALSE),
+                                                 close);
+  if (!file) output.Fail(sndfile.StrError(nullptr));
   std::vector<float> singles;
   for (size_t start = 0; start < taps.size(); start += cWavChunk) {
     const size_t count = std::min(cWavChunk, taps.size() - start);
@@ -91,15 +93,15 @@ void WriteWav(StagedOutput& output, std::span<const double> taps, FilterFormat f
     if (SinglePrecision(format)) {
       singles.resize(count);
       for (size_t i = 0; i < count; ++i) singles[i] = static_cast<float>(StoredValue(taps[start + i], format));
-      written = sf_write_float(file.get(), singles.data(), static_cast<sf_count_t>(count));
+      written = sndfile.WriteFloat(file.get(), singles.data(), static_cast<sf_count_t>(count));
     } else {
-      written = sf_write_double(file.get(), taps.data() + start, static_cast<sf_count_t>(count));
+      written = sndfile.WriteDouble(file.get(), taps.data() + start, static_cast<sf_count_t>(count));
     }
-    if (written != static_cast<sf_count_t>(count)) output.Fail(sf_strerror(file.get()));
+    if (written != static_cast<sf_count_t>(count)) output.Fail(sndfile.StrError(file.get()));
     output.Tick();
   }
   // Closing writes the header's final lengths; its failure is a failed file.
-  if (const int error = sf_close(file.release()); error != 0) output.Fail(sf_error_number(error));
+  if (const int error = sndfile.Close(file.release()); error != 0) output.Fail(sndfile.ErrorNumber(error));
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <fstream>
@@ -118,4 +119,39 @@ TEST(CliProcess, ASignalDuringAnExportKeepsTheOldSet) {
     for (const auto& entry : fs::directory_iterator(dir.Path())) after[entry.path().filename()] = entry.file_size();
     EXPECT_EQ(after, before);
   }
+}
+
+// libsndfile is loaded only to write WAV files: the program does not link it, text formats are
+// written where it cannot be loaded, and a WAV export there fails with the loader's reason, leaving
+// the old set as it was.
+TEST(CliProcess, LibsndfileIsLoadedOnlyForWav) {
+  FILE* pipe = ::popen("ldd " FIRXOVER_CLI_BINARY, "r");
+  ASSERT_NE(pipe, nullptr);
+  std::string libraries;
+  char buffer[4096];
+  for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) libraries.append(buffer, n);
+  ::pclose(pipe);
+  ASSERT_NE(libraries.find("libc.so"), std::string::npos) << libraries;
+  EXPECT_EQ(libraries.find("libsndfile"), std::string::npos) << libraries;
+
+  ScratchDir dir;
+  // A file that is no library, found first by the loader.
+  const fs::path lib = dir.Path() / "lib";
+  fs::create_directories(lib);
+  std::ofstream(lib / "libsndfile.so.1") << "not a library";
+  const std::string brokenLoader = "LD_LIBRARY_PATH=" + lib.string();
+  const ProcessRun text = RunCli({"design", "--export", dir / "set", "--format", "txt"}, dir / "out.txt", {brokenLoader});
+  EXPECT_EQ(text.status, 0) << text.err;
+  EXPECT_TRUE(fs::is_regular_file(dir.Path() / "set" / "firxover-low.txt"));
+
+  const ProcessRun first = RunCli({"design", "--export", dir / "set"}, dir / "out.txt");
+  ASSERT_EQ(first.status, 0) << first.err;
+  const uintmax_t lowSize = fs::file_size(dir.Path() / "set" / "firxover-low.wav");
+  const ProcessRun wav =
+      RunCli({"design", "--low-taps", "2001", "--export", dir / "set"}, dir / "out.txt", {brokenLoader});
+  EXPECT_EQ(wav.status, 1);
+  EXPECT_EQ(wav.err.rfind("Cannot write '" + (dir.Path() / "set" / "firxover-low.wav").string() + "': cannot load libsndfile.so.1: ", 0),
+            0u)
+      << wav.err;
+  EXPECT_EQ(fs::file_size(dir.Path() / "set" / "firxover-low.wav"), lowSize);
 }
