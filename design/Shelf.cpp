@@ -24,15 +24,42 @@ long double ExtendedLog10(long double x) {
   return std::log10(x);
 }
 
+// ShelfGain for the bins of one design. The corners' logarithms and the gain above f2 are the same
+// for every bin: each is computed once, when a bin first needs it, by the same expression.
+class ShelfGains {
+ public:
+  ShelfGains(double f1, double f2, int a) : f1_(f1), f2_(f2), a_(a) {}
+
+  double operator()(double f) {
+    if (f <= f1_) return 1.0;
+    if (f >= f2_) {
+      if (!haveCut_) {
+        cut_ = CheckFinite(static_cast<double>(std::pow(10.0L, -static_cast<long double>(a_) / 20)));
+        haveCut_ = true;
+      }
+      return cut_;
+    }
+    if (!haveLogs_) {
+      logF1_ = ExtendedLog10(f1_);
+      logSpan_ = ExtendedLog10(f2_) - logF1_;
+      haveLogs_ = true;
+    }
+    const long double ramp = (ExtendedLog10(f) - logF1_) / logSpan_;
+    return CheckFinite(static_cast<double>(std::pow(10.0L, ramp * -static_cast<long double>(a_) / 20)));
+  }
+
+ private:
+  double f1_, f2_;
+  int a_;
+  bool haveCut_ = false;
+  double cut_ = 0.0;
+  bool haveLogs_ = false;
+  long double logF1_ = 0.0L, logSpan_ = 0.0L;
+};
+
 }  // namespace
 
-double ShelfGain(double f, double f1, double f2, int a) {
-  if (f <= f1) return 1.0;
-  if (f >= f2) return CheckFinite(static_cast<double>(std::pow(10.0L, -static_cast<long double>(a) / 20)));
-  const long double logF1 = ExtendedLog10(f1);
-  const long double ramp = (ExtendedLog10(f) - logF1) / (ExtendedLog10(f2) - logF1);
-  return CheckFinite(static_cast<double>(std::pow(10.0L, ramp * -static_cast<long double>(a) / 20)));
-}
+double ShelfGain(double f, double f1, double f2, int a) { return ShelfGains(f1, f2, a)(f); }
 
 void DesignShelf(double f1, double f2, int a, int rateHz, RealArray& coeffs) {
   if (coeffs.size() < static_cast<size_t>(ShelfLength)) throw UserError(Messages::RangeCheck);
@@ -42,8 +69,9 @@ void DesignShelf(double f1, double f2, int a, int rateHz, RealArray& coeffs) {
   // about time 0. The zero-frequency bin is always unity.
   ComplexArray spectrum(ShelfLength);
   spectrum[0] = MakeComplex(1.0, 0.0);
+  ShelfGains shelfGain(f1, f2, a);
   for (int i = 0; i < PositiveBins; ++i) {
-    const double gain = ShelfGain(static_cast<double>((i + 1) * static_cast<long double>(binSpacing)), f1, f2, a);
+    const double gain = shelfGain(static_cast<double>((i + 1) * static_cast<long double>(binSpacing)));
     spectrum[1 + i] = MakeComplex(gain, 0.0);
     spectrum[ShelfLength - 1 - i] = MakeComplex(gain, 0.0);
   }
@@ -55,6 +83,16 @@ void DesignShelf(double f1, double f2, int a, int rateHz, RealArray& coeffs) {
   for (int j = 0; j < ShelfLength; ++j) coeffs[j] = impulse[(j + PositiveBins + 1) % ShelfLength].re;
 
   // The span passed is the full length, so the taper is centred on 602.5, half a sample after
-  // the main lobe; the taps are slightly asymmetric by design.
-  for (int n = 0; n < ShelfLength; ++n) coeffs[n] = coeffs[n] * KaiserWindow(ShelfLength, n, ShelfBeta);
+  // the main lobe; the taps are slightly asymmetric by design. Samples n and ShelfLength - n lie
+  // alike about that centre: where their Bessel arguments are equal, so are their weights
+  // (KaiserWeight), and the series is summed once for both.
+  coeffs[0] = coeffs[0] * KaiserWindow(ShelfLength, 0, ShelfBeta);
+  for (int n = 1; n <= ShelfLength / 2; ++n) {
+    const int mirror = ShelfLength - n;
+    const double argument = KaiserArgument(ShelfLength, n, ShelfBeta);
+    const double mirrorArgument = KaiserArgument(ShelfLength, mirror, ShelfBeta);
+    const double weight = KaiserWeight(argument, ShelfBeta);
+    coeffs[n] = coeffs[n] * weight;
+    coeffs[mirror] = coeffs[mirror] * (mirrorArgument == argument ? weight : KaiserWeight(mirrorArgument, ShelfBeta));
+  }
 }

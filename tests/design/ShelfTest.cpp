@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <tuple>
 
 #include "design/Kaiser.h"
 #include "design/Shelf.h"
+#include "numerics/Complexs.h"
+#include "numerics/FFTs.h"
 #include "tests/design/Magnitude.h"
 #include "tests/numerics/ErrorText.h"
 
@@ -97,6 +101,31 @@ TEST(ShelfTest, OtherRates) {
   EXPECT_EQ(ErrorText([&] { DesignShelf(200, 800, 6, 7999, untouched); }),
             "'7999' is not a sampling rate: give a whole number of Hz from 8000 to 768000.");
   EXPECT_EQ(untouched, RealArray(ShelfLength, 7.0));
+}
+
+// The design computes the corners' logarithms and the gain above f2 once, and one Bessel series for
+// two samples whose arguments agree: the taps are, bit for bit, those of each bin's ShelfGain, the
+// transform, and each sample's own KaiserWindow.
+TEST(ShelfTest, SharedValuesGiveTheBinByBinAndSampleBySampleBits) {
+  const std::tuple<double, double, int, int> designs[] = {
+      {200, 800, 6, 44100}, {40, 80, 1, 44100}, {123.4, 7000, 5, 48000}, {1000, 30000, 3, 96000}, {45, 90, 6, 8000}};
+  for (const auto& [f1, f2, a, rate] : designs) {
+    ComplexArray spectrum(ShelfLength);
+    spectrum[0] = MakeComplex(1.0, 0.0);
+    const double bin = rate / static_cast<double>(ShelfLength);
+    for (int k = 1; k <= ShelfLength / 2; ++k) {
+      const double gain = ShelfGain(static_cast<double>(k * static_cast<long double>(bin)), f1, f2, a);
+      spectrum[k] = spectrum[ShelfLength - k] = MakeComplex(gain, 0.0);
+    }
+    ComplexArray impulse(ShelfLength);
+    MixedRadixFft(spectrum.data(), impulse.data(), ShelfLength);
+    RealArray taps(ShelfLength);
+    DesignShelf(f1, f2, a, rate, taps);
+    for (int j = 0; j < ShelfLength; ++j) {
+      const double expected = impulse[(j + ShelfLength / 2 + 1) % ShelfLength].re * KaiserWindow(ShelfLength, j, 4.0);
+      ASSERT_EQ(std::bit_cast<uint64_t>(taps[j]), std::bit_cast<uint64_t>(expected)) << f1 << " " << rate << " " << j;
+    }
+  }
 }
 
 }  // namespace
