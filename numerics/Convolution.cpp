@@ -12,12 +12,12 @@
 
 namespace {
 
-// Outputs summed side by side in one pass over k: their terms a[k]·b[n-k] read b contiguously.
-constexpr int cOutputsPerPass = 8;
-// Outputs per task of the split over the worker threads.
-constexpr int cOutputsPerTask = 64 * cOutputsPerPass;
+// Outputs per task of the split over the worker threads: a whole number of passes of either width.
+constexpr int cOutputsPerTask = 1024;
 
+// Two or four doubles in one register; their products and sums round as the scalar ones do.
 typedef double Pair __attribute__((vector_size(16)));
+typedef double Quad __attribute__((vector_size(32)));
 
 // The terms of c[n] lie at max(0, n-lb+1) <= k <= min(n, la-1); the zero-extended ones add nothing.
 int FirstTerm(int n, int lb) { return std::max(0, n - lb + 1); }
@@ -30,41 +30,64 @@ double SumTerms(const double* a, const double* b, int n, int first, int last, do
   return sum;
 }
 
-// Outputs n0 .. n0+7. Each starts with its own terms below the range the eight share, goes through
-// the shared range two outputs per register, and ends with its own terms above it: every output sees
-// its terms in ascending k, exactly as a scalar loop would.
-void SumBlock(const double* a, int la, const double* b, int lb, int n0, double* c) {
-  const int sharedFirst = FirstTerm(n0 + cOutputsPerPass - 1, lb);
+// Outputs n0 .. n0+Outputs-1, summed side by side in one pass over k, whose terms a[k]·b[n-k] read b
+// contiguously. Each output starts with its own terms below the range they all share, goes through
+// the shared range a register's width of outputs at a time, and ends with its own terms above it:
+// every output sees its terms in ascending k, exactly as a scalar loop would. Enough registers of
+// sums are kept that their additions overlap instead of each waiting for the last.
+template <typename Vector, int Outputs>
+[[gnu::always_inline]] inline void SumBlockOf(const double* a, int la, const double* b, int lb, int n0, double* c) {
+  constexpr int Width = sizeof(Vector) / sizeof(double);
+  constexpr int Registers = Outputs / Width;
+  const int sharedFirst = FirstTerm(n0 + Outputs - 1, lb);
   const int sharedLast = LastTerm(n0, la);
-  double sums[cOutputsPerPass];
-  for (int j = 0; j < cOutputsPerPass; ++j) {
+  double sums[Outputs];
+  for (int j = 0; j < Outputs; ++j) {
     const int n = n0 + j;
     sums[j] = SumTerms(a, b, n, FirstTerm(n, lb), std::min(sharedFirst - 1, LastTerm(n, la)), 0.0);
   }
   if (sharedFirst <= sharedLast) {
-    Pair lanes[cOutputsPerPass / 2];
-    for (int p = 0; p < cOutputsPerPass / 2; ++p) lanes[p] = Pair{sums[2 * p], sums[2 * p + 1]};
+    Vector lanes[Registers];
+    __builtin_memcpy(lanes, sums, sizeof lanes);
     for (int k = sharedFirst; k <= sharedLast; ++k) {
-      const Pair factor = Pair{a[k], a[k]};
+      Vector factor;
+      for (int w = 0; w < Width; ++w) factor[w] = a[k];
       const double* const window = b + (n0 - k);
       // Unrolled, so that the sums stay in registers.
 #pragma GCC unroll 8
-      for (int p = 0; p < cOutputsPerPass / 2; ++p) {
-        Pair values;
-        __builtin_memcpy(&values, window + 2 * p, sizeof values);
-        lanes[p] += factor * values;
+      for (int r = 0; r < Registers; ++r) {
+        Vector values;
+        __builtin_memcpy(&values, window + Width * r, sizeof values);
+        lanes[r] += factor * values;
       }
     }
-    for (int p = 0; p < cOutputsPerPass / 2; ++p) {
-      sums[2 * p] = lanes[p][0];
-      sums[2 * p + 1] = lanes[p][1];
-    }
+    __builtin_memcpy(sums, lanes, sizeof lanes);
   }
-  for (int j = 0; j < cOutputsPerPass; ++j) {
+  for (int j = 0; j < Outputs; ++j) {
     const int n = n0 + j;
     const int first = std::max(FirstTerm(n, lb), std::max(sharedFirst, sharedLast + 1));
     c[j] = SumTerms(a, b, n, first, LastTerm(n, la), sums[j]);
   }
+}
+
+// The sums of outputs begin .. end-1: a block at a time where a whole block fits, then one by one.
+template <typename Vector, int Outputs>
+[[gnu::always_inline]] inline void SumRangeOf(const double* a, int la, const double* b, int lb, int begin, int end,
+                                              double* c) {
+  int n = begin;
+  for (; n + Outputs <= end; n += Outputs) SumBlockOf<Vector, Outputs>(a, la, b, lb, n, c + n);
+  for (; n < end; ++n) c[n] = SumTerms(a, b, n, FirstTerm(n, lb), LastTerm(n, la), 0.0);
+}
+
+void SumRangeSse2(const double* a, int la, const double* b, int lb, int begin, int end, double* c) {
+  SumRangeOf<Pair, 16>(a, la, b, lb, begin, end, c);
+}
+
+// Four outputs per register where the processor has AVX2 (without FMA: no contraction of the
+// product into the sum).
+[[gnu::target("avx2")]] void SumRangeAvx2(const double* a, int la, const double* b, int lb, int begin, int end,
+                                           double* c) {
+  SumRangeOf<Quad, 32>(a, la, b, lb, begin, end, c);
 }
 
 // The overlap-save blocks of a convolution with a kernel of kernelLength taps: transforms of
@@ -93,22 +116,22 @@ double Norm(const RealArray& values) {
   return largest * static_cast<double>(std::sqrt(sum));
 }
 
-// The direct sums of outputs begin .. end-1, eight side by side where there are eight.
-void SumRange(const RealArray& xa, const RealArray& xb, int begin, int end, double* c) {
+// The direct sums of outputs begin .. end-1, in the widest registers the processor has unless
+// twoLanes.
+void SumRange(const RealArray& xa, const RealArray& xb, int begin, int end, double* c, bool twoLanes) {
+  static const bool avx2 = __builtin_cpu_supports("avx2");
   const int la = static_cast<int>(xa.size()), lb = static_cast<int>(xb.size());
-  int n = begin;
-  for (; n + cOutputsPerPass <= end; n += cOutputsPerPass) SumBlock(xa.data(), la, xb.data(), lb, n, c + n);
-  for (; n < end; ++n) c[n] = SumTerms(xa.data(), xb.data(), n, FirstTerm(n, lb), LastTerm(n, la), 0.0);
+  (avx2 && !twoLanes ? SumRangeAvx2 : SumRangeSse2)(xa.data(), la, xb.data(), lb, begin, end, c);
 }
 
-void ConvolveDirect(const RealArray& xa, const RealArray& xb, double* c, int full) {
+void ConvolveDirect(const RealArray& xa, const RealArray& xb, double* c, int full, bool twoLanes) {
   const int la = static_cast<int>(xa.size()), lb = static_cast<int>(xb.size());
   const int64_t taskCount = (full + cOutputsPerTask - 1) / cOutputsPerTask;
   // Progress counts multiply-adds; a task's share is taken as the average.
   const double workPerTask = taskCount > 0 ? static_cast<double>(la) * lb / static_cast<double>(taskCount) : 0;
   RunParallel(taskCount, workPerTask, [&](int64_t task) {
     const int begin = static_cast<int>(task * cOutputsPerTask);
-    SumRange(xa, xb, begin, std::min(begin + cOutputsPerTask, full), c);
+    SumRange(xa, xb, begin, std::min(begin + cOutputsPerTask, full), c, twoLanes);
   });
 }
 
@@ -196,7 +219,7 @@ void ConvolveFft(const RealArray& xa, const RealArray& xb, double* c, int full) 
       }
       int end = i;
       while (end < count && direct[static_cast<size_t>(end)]) ++end;
-      SumRange(xa, xb, static_cast<int>(first) + i, static_cast<int>(first) + end, c);
+      SumRange(xa, xb, static_cast<int>(first) + i, static_cast<int>(first) + end, c, false);
       i = end;
     }
   });
@@ -236,8 +259,8 @@ void Convolve(const double* a, int la, const double* b, int lb, double* c, int l
   if (method == ConvolutionMethod::Chosen) {
     method = ConvolutionUsesFft(la, lb, Norm(xa), Norm(xb)) ? ConvolutionMethod::Fft : ConvolutionMethod::Direct;
   }
-  if (method == ConvolutionMethod::Direct) {
-    ConvolveDirect(xa, xb, c, full);
+  if (method == ConvolutionMethod::Direct || method == ConvolutionMethod::DirectTwoLanes) {
+    ConvolveDirect(xa, xb, c, full, method == ConvolutionMethod::DirectTwoLanes);
   } else {
     ConvolveFft(xa, xb, c, full);
   }

@@ -25,7 +25,8 @@ bool ConvolutionUsesFft(int la, int lb, double normA, double normB);
 // of the direct sum: la·lb where the direct sum runs, less where the FFT does. For progress weights.
 double ConvolutionCost(int la, int lb);
 
-// How ConvolveRealBy computes: as ConvolveReal chooses, always by the direct sum, or always by FFT
+// How ConvolveRealBy computes: as ConvolveReal chooses, always by the direct sum, the direct sum with
+// two doubles per register even where the processor has wider ones (the same bits), or always by FFT
 // (whose error then has no guaranteed bound). For the benchmarks and the tests.
-enum class ConvolutionMethod { Chosen, Direct, Fft };
+enum class ConvolutionMethod { Chosen, Direct, DirectTwoLanes, Fft };
 void ConvolveRealBy(ConvolutionMethod method, const double* a, int la, const double* b, int lb, double* c, int lc);

@@ -30,20 +30,27 @@ RealArray DirectSum(const RealArray& a, const RealArray& b, int outputLength) {
   return c;
 }
 
-// Outputs summed side by side, edges where they share few terms, blocks cut anywhere, any number of
-// threads: every output is still its own ascending sum, to the bit.
-TEST(ConvolutionSplitTest, EveryLengthAndThreadCountGivesTheDirectSum) {
-  const std::tuple<int, int, int> shapes[] = {{1, 1, 1},    {1, 9, 10},     {9, 1, 9},     {3, 5, 9},
-                                              {7, 8, 14},   {8, 7, 20},     {17, 3, 19},   {100, 1205, 1304},
-                                              {1205, 901, 2105}, {4097, 1205, 5301}};
+// Outputs summed side by side, two or four to a register, edges where they share few terms, blocks
+// cut anywhere, any number of threads: every output is still its own ascending sum, to the bit.
+TEST(ConvolutionSplitTest, EveryLengthWidthAndThreadCountGivesTheDirectSum) {
+  const std::tuple<int, int, int> shapes[] = {{1, 1, 1},     {1, 9, 10},    {9, 1, 9},         {3, 5, 9},
+                                              {7, 8, 14},    {8, 7, 20},    {17, 3, 19},       {31, 40, 70},
+                                              {33, 33, 65},  {100, 1205, 1304}, {1205, 901, 2105}, {4097, 1205, 5301}};
   for (const auto& [la, lb, lc] : shapes) {
     const RealArray a = RandomSequence(la, 7 + la), b = RandomSequence(lb, 11 + lb);
     const RealArray expected = DirectSum(a, b, lc);
     for (const int threads : {1, 2, 3}) {
       SetWorkerThreadCount(threads);
-      RealArray c(static_cast<size_t>(lc), -1.0);
-      ConvolveReal(a.data(), la, b.data(), lb, c.data(), lc);
-      EXPECT_EQ(c, expected) << la << " * " << lb << " on " << threads << " threads";
+      for (const ConvolutionMethod method : {ConvolutionMethod::Direct, ConvolutionMethod::DirectTwoLanes}) {
+        RealArray c(static_cast<size_t>(lc), -1.0);
+        ConvolveRealBy(method, a.data(), la, b.data(), lb, c.data(), lc);
+        EXPECT_EQ(c, expected) << la << " * " << lb << " on " << threads << " threads, method "
+                               << static_cast<int>(method);
+      }
+      RealArray chosen(static_cast<size_t>(lc), -1.0);
+      ConvolveReal(a.data(), la, b.data(), lb, chosen.data(), lc);
+      // Random values of norm above 1 keep even the longest to the direct sum.
+      EXPECT_EQ(chosen, expected) << la << " * " << lb;
     }
     SetWorkerThreadCount(0);
   }
