@@ -160,7 +160,9 @@ DelayDeviation MeasureDelayDeviation(std::span<const double> taps, int rateHz,
   // With a whole centre the transform sees the taps less the delay itself, whose response is the
   // deviation; with a half-sample centre there is no tap to take the delay from.
   if (whole) residual[static_cast<size_t>(twiceCentre / 2)] -= 1.0;
-  const std::span<const std::complex<double>> bins = FoldedBins(residual, GridPeriod(rateHz));
+  // Copied out of the transform's buffers: the progress callback below may evaluate other responses.
+  const std::span<const std::complex<double>> folded = FoldedBins(residual, GridPeriod(rateHz));
+  const std::vector<std::complex<double>> bins(folded.begin(), folded.end());
   for (int i = 1; i <= GridPointCount; ++i) {
     if (progress) progress(static_cast<double>(i - 1) / GridPointCount);
     const int64_t hz = GridFrequency(i);
