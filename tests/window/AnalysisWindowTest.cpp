@@ -25,6 +25,7 @@
 #include "analysis/ReportInputs.h"
 #include "analysis/ReportText.h"
 #include "pipeline/DesignState.h"
+#include "tests/support/Pixels.h"
 #include "window/AnalysisWindow.h"
 #include "window/Appearance.h"
 #include "window/Unit1.h"
@@ -37,20 +38,7 @@ std::pair<double, double> RangeOf(QAbstractAxis* axis) {
   return {value->min(), value->max()};
 }
 
-// Pixels of `image` within `tolerance` (per channel) of `colour`.
-int CountNear(const QImage& image, const QColor& colour, int tolerance = 30) {
-  int count = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      const QColor pixel = image.pixelColor(x, y);
-      if (std::abs(pixel.red() - colour.red()) <= tolerance && std::abs(pixel.green() - colour.green()) <= tolerance &&
-          std::abs(pixel.blue() - colour.blue()) <= tolerance) {
-        ++count;
-      }
-    }
-  }
-  return count;
-}
+using testing_support::CountNear;
 
 QAction* ActionNamed(QWidget& window, const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); }
 
@@ -326,7 +314,7 @@ class AnalysisWindowTest : public QObject {
       for (size_t filter = 0; filter < 4; ++filter) {
         QVERIFY2(ContrastRatio(colours[filter], background) >= 3.0, qPrintable(QString::number(filter)));
         if (plot == AnalysisPlot::Magnitude) {
-          QVERIFY2(CountNear(image, colours[filter]) > 100, qPrintable(QString::number(filter)));
+          QVERIFY2(CountNear(image, colours[filter], 30) > 100, qPrintable(QString::number(filter)));
         }
       }
       const QString svg = dir.filePath("plot.svg");

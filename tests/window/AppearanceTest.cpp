@@ -17,6 +17,7 @@
 #include <map>
 
 #include "pipeline/DesignState.h"
+#include "tests/support/Pixels.h"
 #include "window/Appearance.h"
 #include "window/Controls.h"
 #include "window/ExportMenu.h"
@@ -40,20 +41,7 @@ double Contrast(const QColor& a, const QColor& b) {
   return (high + 0.05) / (low + 0.05);
 }
 
-// Pixels of `image` within `tolerance` (per channel) of `colour`.
-int CountNear(const QImage& image, const QColor& colour, int tolerance = 40) {
-  int count = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) {
-      const QColor pixel = image.pixelColor(x, y);
-      if (std::abs(pixel.red() - colour.red()) <= tolerance && std::abs(pixel.green() - colour.green()) <= tolerance &&
-          std::abs(pixel.blue() - colour.blue()) <= tolerance) {
-        ++count;
-      }
-    }
-  }
-  return count;
-}
+using testing_support::CountNear;
 
 QList<QLineEdit*> Fields(TForm1& form) {
   return {form.Edit1, form.Edit2, form.Edit3, form.Edit4,      form.Edit5,      form.Edit6, form.Edit7,
@@ -114,7 +102,7 @@ class AppearanceTest : public QObject {
     form_->CheckBox3->click();  // and read-only again
     check();
     const QImage field = form_->Edit1->grab().toImage();
-    QVERIFY(CountNear(field, form_->Edit1->palette().color(QPalette::Text)) > 10);
+    QVERIFY(CountNear(field, form_->Edit1->palette().color(QPalette::Text), 40) > 10);
     QVERIFY(CountNear(field, form_->Edit1->palette().color(QPalette::Base), 4) > field.width() * field.height() / 2);
   }
 
