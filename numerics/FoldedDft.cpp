@@ -28,14 +28,12 @@ struct Workspace {
   }
 };
 
-void RequirePeriod(int period) {
-  if (period < 1 || period > MaxSampleRate) throw UserError(Messages::RangeCheck);
-}
+bool IsPeriod(int period) { return period >= 1 && period <= MaxSampleRate; }
 
 }  // namespace
 
 std::span<const std::complex<double>> FoldedBins(std::span<const double> coeffs, int period) {
-  RequirePeriod(period);
+  if (!IsPeriod(period)) throw UserError(Messages::RangeCheck);
   const size_t length = static_cast<size_t>(period);
   const size_t binCount = length / 2 + 1;
   thread_local Workspace workspace;
@@ -63,7 +61,7 @@ std::vector<std::complex<double>> FoldedSpectrum(std::span<const double> coeffs,
 }
 
 void PrepareFoldedBins(int period) {
-  if (period < 1 || period > MaxSampleRate) return;
+  if (!IsPeriod(period)) return;
   try {
     RealForwardPlan(period);
   } catch (const std::bad_alloc&) {
